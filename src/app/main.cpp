@@ -1,0 +1,13 @@
+// zelmark-updater: the wizard window on the first Zelmark attached to this computer.
+#include "serialusb.h"
+#include "tform1.h"
+#include "updaterapplication.h"
+
+int main(int argc, char** argv) {
+    UpdaterApplication application(argc, argv);
+    zelmark::RealClock clock;
+    zelmark::SerialUsb usb;
+    TForm1 Form1(usb, clock);
+    Form1.show();
+    return application.exec();
+}

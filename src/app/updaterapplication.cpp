@@ -1,0 +1,37 @@
+#include "updaterapplication.h"
+
+#include <QMessageBox>
+#include <exception>
+
+namespace {
+
+std::function<void(const QString&)>& errorReporter() {
+    static std::function<void(const QString&)> reporter = [](const QString& message) {
+        QMessageBox::critical(QApplication::activeWindow(), UpdaterApplication::Title, message);
+    };
+    return reporter;
+}
+
+}  // namespace
+
+UpdaterApplication::UpdaterApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(Title);
+    setOrganizationName("Tarvik");
+}
+
+bool UpdaterApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        reportError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        reportError(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+void UpdaterApplication::setErrorReporter(std::function<void(const QString&)> reporter) {
+    errorReporter() = std::move(reporter);
+}
+
+void UpdaterApplication::reportError(const QString& message) { errorReporter()(message); }

@@ -1,0 +1,277 @@
+#include "devicelink.h"
+
+#include <algorithm>
+
+#include "crc16.h"
+#include "frames.h"
+#include "imageheader.h"
+
+namespace zelmark {
+
+using namespace protocol;
+
+DeviceLink::DeviceLink(UsbXpress& usb, Clock& clock, ImageBytes image, LinkHooks hooks)
+    : usb_(usb), clock_(clock), image_(image), hooks_(std::move(hooks)) {}
+
+void DeviceLink::pump() {
+    if (hooks_.pumpMessages) {
+        hooks_.pumpMessages();
+    }
+}
+
+bool DeviceLink::stopRequested() const { return hooks_.stopRequested && hooks_.stopRequested(); }
+
+void DeviceLink::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
+    readTimeoutMs_ = readMs;
+    usb_.SI_SetTimeouts(readMs, writeMs);
+}
+
+void DeviceLink::UpdateCrc(std::uint8_t byte) { zelmark::UpdateCrc(Crc, byte); }
+
+void DeviceLink::SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second) {
+    buildCommandFrame(TxBuf.data(), code, first, second);
+    std::uint32_t written = 0;
+    usb_.SI_Write(DeviceHandle, TxBuf.data(), CommandFrameSize, &written);
+}
+
+DeviceLink::WaitResult DeviceLink::waitForQueued(std::uint32_t limitMs, bool stoppable) {
+    const std::uint64_t deadline = clock_.nowUs() + std::uint64_t{limitMs} * 1000;
+    for (;;) {
+        pump();
+        if (stoppable && stopRequested()) {
+            return WaitResult::Stopped;
+        }
+        std::uint32_t queued = 0;
+        std::uint32_t queueStatus = 0;
+        if (usb_.SI_CheckRXQueue(DeviceHandle, &queued, &queueStatus) != SiSuccess) {
+            return WaitResult::Failed;
+        }
+        if (queued > 0) {
+            return WaitResult::Queued;
+        }
+        const std::uint64_t now = clock_.nowUs();
+        if (now >= deadline) {
+            return WaitResult::TimedOut;
+        }
+        const auto remainingMs = static_cast<std::uint32_t>((deadline - now + 999) / 1000);
+        if (usb_.waitForReceive(DeviceHandle, std::min(WaitSliceMs, remainingMs)) != SiSuccess) {
+            return WaitResult::Failed;
+        }
+    }
+}
+
+std::uint32_t DeviceLink::readQueued() {
+    std::uint32_t read = 0;
+    if (usb_.SI_Read(DeviceHandle, RxBuf.data(), BufferSize, &read) != SiSuccess) {
+        return 0;
+    }
+    return read;
+}
+
+void DeviceLink::CaptureReply(ReplyStore& store) {
+    store.create();
+    try {
+        // Wait for the reply to begin; a failing queue, a stop or a long silence ends the capture.
+        auto replyBegun = [&] {
+            return waitForQueued(CaptureSilenceLimitMs, true) == WaitResult::Queued;
+        };
+        if (replyBegun()) {
+            for (;;) {
+                // The device has fallen silent when nothing arrives within the read time-out.
+                if (waitForQueued(readTimeoutMs_, true) != WaitResult::Queued) {
+                    break;
+                }
+                const std::uint32_t read = readQueued();
+                if (read == 0) {
+                    break;
+                }
+                if (read < MinKeptRead) {
+                    // Too short to be part of the reply: dropped, and the wait starts over.
+                    if (!replyBegun()) {
+                        break;
+                    }
+                    continue;
+                }
+                store.append(RxBuf.data(), read);
+            }
+        }
+    } catch (...) {
+        store.close();
+        throw;
+    }
+    store.close();
+}
+
+QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
+    if (usb_.SI_Open(DeviceIndex, &DeviceHandle) != SiSuccess) {
+        return QueryOutcome::NotOpened;
+    }
+    usb_.SI_SetBaudRate(DeviceHandle, BaudRate);
+    setTimeouts(QueryTimeoutMs, QueryTimeoutMs);
+    pause(SettlePauseMs);
+    SendCommand(CommandInformation, 0, 0);
+    try {
+        CaptureReply(store);
+    } catch (...) {
+        usb_.SI_Close(DeviceHandle);
+        throw;
+    }
+    pause(SettlePauseMs);
+    usb_.SI_Close(DeviceHandle);
+
+    // The first 0xCC in the reply is the marker; the record follows it.
+    const std::unique_ptr<ByteReader> reply = store.openForReading();
+    std::uint8_t byte = 0;
+    do {
+        byte = reply->readByte();
+    } while (byte != InfoMarkerByte);
+    InfoMarker = byte;
+    InfoIndex = 0;
+    for (std::size_t i = 0; i < InfoRecordSize; ++i) {
+        InfoBytes[i] = reply->readByte();
+    }
+    return QueryOutcome::Read;
+}
+
+bool DeviceLink::deviceGone() {
+    std::uint32_t count = 0;
+    return usb_.SI_GetNumDevices(&count) != SiSuccess;
+}
+
+void DeviceLink::discardQueued(unsigned& repliesSeen) {
+    std::uint32_t queued = 0;
+    std::uint32_t queueStatus = 0;
+    while (usb_.SI_CheckRXQueue(DeviceHandle, &queued, &queueStatus) == SiSuccess && queued > 0) {
+        const std::uint32_t read = readQueued();
+        if (read == 0) {
+            break;
+        }
+        repliesSeen += read;
+    }
+}
+
+// One frame in flight: the frame in TxBuf is written, and written again only after a NAK, a
+// reply that is neither ACK nor NAK, or no reply within the reply time-out. Whatever is queued
+// before a write belongs to an earlier write of the same frame and is dropped, so no reply is
+// ever credited to another frame.
+DeviceLink::FrameResult DeviceLink::sendFrame(TransferProgress& progress, TransferResult& result) {
+    unsigned writes = 0;
+    unsigned repliesSeen = 0;
+    result.lastReply = -1;
+    for (unsigned attempt = 1; attempt <= MaxFrameAttempts; ++attempt) {
+        if (attempt > 1) {
+            ++progress.resends;
+        }
+        discardQueued(repliesSeen);
+        const SiStatus writeStatus =
+            usb_.SI_Write(DeviceHandle, TxBuf.data(), BlockFrameSize, &lastWritten_);
+        result.lastStatus = writeStatus;
+        if (writeStatus != SiSuccess) {
+            if (deviceGone()) {
+                return FrameResult::DeviceGone;
+            }
+            pause(NakPauseMs);
+            continue;
+        }
+        ++writes;
+
+        const WaitResult wait = waitForQueued(ReplyTimeoutMs, false);
+        if (wait != WaitResult::Queued) {
+            if (deviceGone()) {
+                return FrameResult::DeviceGone;
+            }
+            continue;  // no reply in time: the frame goes out again
+        }
+        const std::uint32_t read = readQueued();
+        if (read == 0) {
+            continue;
+        }
+        repliesSeen += read;
+        const std::uint8_t reply = RxBuf[0];
+        result.lastReply = reply;
+        if (reply == Ack) {
+            // Each earlier write of this frame is owed a reply: collect and drop them so that
+            // none is taken for the next frame's.
+            while (repliesSeen < writes &&
+                   waitForQueued(ReplyTimeoutMs, false) == WaitResult::Queued) {
+                const std::uint32_t late = readQueued();
+                if (late == 0) {
+                    break;
+                }
+                repliesSeen += late;
+            }
+            return FrameResult::Acknowledged;
+        }
+        if (reply == Nak) {
+            pause(NakPauseMs);
+        }
+    }
+    return FrameResult::NoAcknowledge;
+}
+
+TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
+    TransferResult result;
+    if (usb_.SI_Open(DeviceIndex, &DeviceHandle) != SiSuccess) {
+        return result;
+    }
+    observer.deviceOpened();
+    usb_.SI_SetBaudRate(DeviceHandle, BaudRate);
+    setTimeouts(TransferTimeoutMs, TransferTimeoutMs);
+
+    TransferProgress& progress = result.progress;
+    progress.byteCounter = 0;
+    pause(SettlePauseMs);
+    SendCommand(CommandUpdate, 0, 0);
+    pause(SettlePauseMs);
+
+    auto giveUp = [&](TransferOutcome outcome, FailureReason reason) {
+        result.outcome = outcome;
+        result.reason = reason;
+        usb_.SI_Close(DeviceHandle);
+        return result;
+    };
+    auto send = [&]() -> bool {
+        switch (sendFrame(progress, result)) {
+            case FrameResult::Acknowledged: return true;
+            case FrameResult::NoAcknowledge: giveUp(TransferOutcome::Failed, FailureReason::NoAcknowledge); return false;
+            case FrameResult::DeviceGone: giveUp(TransferOutcome::Failed, FailureReason::DeviceGone); return false;
+        }
+        return false;
+    };
+
+    std::uint16_t flashAddress = FlashStart;
+    for (unsigned k = 1; k <= BlockCount; ++k) {
+        if (stopRequested()) {
+            return giveUp(TransferOutcome::Stopped, FailureReason::None);
+        }
+        progress.frame = k;
+        progress.flashAddress = flashAddress;
+        buildCodeBlock(TxBuf.data(), image_, k, flashAddress, Crc);
+        if (!send()) {
+            return result;
+        }
+        flashAddress = static_cast<std::uint16_t>(flashAddress + BlockSize);
+        progress.byteCounter += lastWritten_;
+        observer.frameAcknowledged(progress);
+        pump();
+    }
+
+    if (stopRequested()) {
+        return giveUp(TransferOutcome::Stopped, FailureReason::None);
+    }
+    progress.frame = TransferFrameCount;
+    progress.flashAddress = VectorFlashAddress;
+    buildVectorBlock(TxBuf.data(), image_, Crc);
+    if (!send()) {
+        return result;
+    }
+    observer.frameAcknowledged(progress);
+
+    observer.transferCounted(progress.byteCounter);
+    pause(SettlePauseMs);
+    usb_.SI_Close(DeviceHandle);
+    result.outcome = TransferOutcome::Completed;
+    return result;
+}
+
+}  // namespace zelmark

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Every constant of the link to the device: indices, speeds, frame layouts, time-outs, pauses and
+// attempt bounds live here and nowhere else.
+namespace zelmark::protocol {
+
+inline constexpr std::uint32_t DeviceIndex = 0;
+inline constexpr std::uint32_t BaudRate = 921600;
+
+// Read and write time-outs, in milliseconds.
+inline constexpr std::uint32_t QueryTimeoutMs = 1500;     // information query
+inline constexpr std::uint32_t TransferTimeoutMs = 500;   // transfer, and before the product string
+
+// Pauses, in milliseconds. They block: no messages are processed during them.
+inline constexpr std::uint32_t SettlePauseMs = 250;  // around commands and before closing
+inline constexpr std::uint32_t NakPauseMs = 500;     // after the device refused a frame
+
+// Bounds of the transfer. The device needs tens of milliseconds to program a block, so a reply
+// that has not come within ReplyTimeoutMs is taken as lost.
+inline constexpr std::uint32_t ReplyTimeoutMs = 1000;
+inline constexpr unsigned MaxFrameAttempts = 10;
+
+// Waits block in slices no longer than this and let the window process messages between them.
+inline constexpr std::uint32_t WaitSliceMs = 10;
+// The capture stops waiting for a reply that has not begun after this long.
+inline constexpr std::uint32_t CaptureSilenceLimitMs = 5000;
+
+// Buffers, and the largest single read.
+inline constexpr std::size_t BufferSize = 4096;
+
+// Command frame: 78 87, code, complement of the code, two parameters high byte first.
+inline constexpr std::size_t CommandFrameSize = 8;
+inline constexpr std::uint8_t CommandPreamble[2] = {0x78, 0x87};
+inline constexpr std::uint8_t CommandInformation = 9;
+inline constexpr std::uint8_t CommandUpdate = 23;
+
+// Information reply: a marker, then a 16-byte record. Reads shorter than MinKeptRead bytes are
+// not kept by the capture.
+inline constexpr std::uint8_t InfoMarkerByte = 0xCC;
+inline constexpr std::size_t InfoRecordSize = 16;
+inline constexpr std::uint32_t MinKeptRead = 10;
+
+// Block frame: kind, CRC low, CRC high, 0x40, flash address low, high, 512 data bytes.
+inline constexpr std::size_t BlockFrameSize = 518;
+inline constexpr std::size_t BlockHeaderSize = 6;
+inline constexpr std::uint8_t CodeBlockKind = 0xA1;
+inline constexpr std::uint8_t VectorBlockKind = 0xA2;
+inline constexpr std::uint8_t BlockTag = 0x40;
+
+// Replies to a block frame.
+inline constexpr std::uint8_t Ack = 0x06;
+inline constexpr std::uint8_t Nak = 0x15;
+
+}  // namespace zelmark::protocol
