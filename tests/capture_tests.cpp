@@ -1,1 +1,129 @@
 #include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "devicelink.h"
+#include "scriptedusb.h"
+#include "tempdir.h"
+
+using namespace zelmark;
+
+namespace {
+
+std::vector<std::uint8_t> bytes(std::size_t n, std::uint8_t first) {
+    std::vector<std::uint8_t> v(n);
+    std::iota(v.begin(), v.end(), first);
+    return v;
+}
+
+struct CaptureFixture : ::testing::Test {
+    VirtualClock clock;
+    ScriptedUsb usb{clock};
+    DeviceLink link{usb, clock, embeddedImage()};
+    TempDir dir;
+    FileReplyStore store{dir.file("version.tmp").string()};
+
+    // The capture runs with the information query's read time-out of 1500 ms.
+    void SetUp() override { link.setTimeouts(protocol::QueryTimeoutMs, protocol::QueryTimeoutMs); }
+    std::vector<std::uint8_t> file() const { return TempDir::read(store.path()); }
+};
+
+}  // namespace
+
+TEST_F(CaptureFixture, ShortReadsAreDroppedAndLongOnesKept) {
+    struct Case {
+        const char* name;
+        std::vector<std::vector<std::uint8_t>> reads;
+        std::vector<std::uint8_t> expected;
+    };
+    const std::vector<std::uint8_t> ten = bytes(10, 100);
+    const std::vector<std::uint8_t> twenty = bytes(20, 1);
+    std::vector<std::uint8_t> tenThenTwenty = ten;
+    tenThenTwenty.insert(tenThenTwenty.end(), twenty.begin(), twenty.end());
+    const Case cases[] = {
+        {"one read of ten", {ten}, ten},
+        {"nine then ten", {bytes(9, 0), ten}, ten},
+        {"one byte then ten", {bytes(1, 0), ten}, ten},
+        {"reads of 1..9 only", {bytes(1, 0), bytes(5, 0), bytes(9, 0)}, {}},
+        {"ten, short, twenty", {ten, bytes(3, 0), twenty}, tenThenTwenty},
+    };
+    for (const Case& c : cases) {
+        usb.replies.assign(c.reads.begin(), c.reads.end());
+        link.CaptureReply(store);
+        EXPECT_EQ(file(), c.expected) << c.name;
+    }
+}
+
+TEST_F(CaptureFixture, EndsOneReadTimeoutAfterTheLastBytes) {
+    usb.replies = {bytes(12, 0)};
+    link.CaptureReply(store);
+    EXPECT_EQ(file(), bytes(12, 0));
+    EXPECT_EQ(clock.nowMs(), protocol::QueryTimeoutMs);
+}
+
+TEST(Capture, EmptiesAnExistingFileEvenWhenNothingArrives) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    DeviceLink link(usb, clock, embeddedImage());
+    TempDir dir;
+    TempDir::write(dir.file("version.tmp"), bytes(50, 0));
+    FileReplyStore store(dir.file("version.tmp").string());
+    const std::uint64_t start = clock.nowMs();
+    link.CaptureReply(store);
+    EXPECT_TRUE(TempDir::read(dir.file("version.tmp")).empty());
+    // Nobody answered: the wait gives up after five seconds without a byte.
+    EXPECT_EQ(clock.nowMs() - start, protocol::CaptureSilenceLimitMs);
+}
+
+TEST(Capture, FailingQueuePollEndsNormallyWithAnEmptyFile) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    usb.queueStatus = SiIoFailed;
+    usb.replies = {bytes(20, 0)};
+    DeviceLink link(usb, clock, embeddedImage());
+    TempDir dir;
+    FileReplyStore store(dir.file("version.tmp").string());
+    EXPECT_NO_THROW(link.CaptureReply(store));
+    EXPECT_TRUE(TempDir::read(dir.file("version.tmp")).empty());
+    EXPECT_EQ(usb.count("SI_Read"), 0);
+}
+
+TEST(Capture, LongReplyIsReadInPiecesOfAtMost4096) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    usb.replies = {bytes(5000, 0)};
+    DeviceLink link(usb, clock, embeddedImage());
+    MemoryReplyStore store;
+    link.setTimeouts(1500, 1500);
+    link.CaptureReply(store);
+    EXPECT_EQ(store.bytes(), bytes(5000, 0));
+    EXPECT_EQ(usb.count("SI_Read"), 2);
+}
+
+TEST(Capture, WaitsInShortSlicesAndKeepsTheWindowAlive) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    int pumps = 0;
+    DeviceLink link(usb, clock, embeddedImage(), LinkHooks{[&] { ++pumps; }, {}});
+    MemoryReplyStore store;
+    link.CaptureReply(store);
+    // Five seconds of waiting in slices of at most 10 ms, with the window served between them.
+    EXPECT_GE(pumps, 500);
+}
+
+TEST(Capture, StopsWaitingWhenAskedToStop) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    DeviceLink link(usb, clock, embeddedImage(), LinkHooks{{}, [&] { return clock.nowMs() >= 100; }});
+    MemoryReplyStore store;
+    link.CaptureReply(store);
+    EXPECT_LE(clock.nowMs(), 110u);
+}
+
+TEST(Capture, FileThatCannotBeCreatedRaisesIoError) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    DeviceLink link(usb, clock, embeddedImage());
+    FileReplyStore store("/nonexistent-directory/version.tmp");
+    EXPECT_THROW(link.CaptureReply(store), IoError);
+}

@@ -66,6 +66,8 @@ public:
     // Copies the device's reply into the store until the device falls silent.
     void CaptureReply(ReplyStore& store);
     void UpdateCrc(std::uint8_t byte);
+    // Sets the read and write time-outs; the capture waits for more bytes up to the read time-out.
+    void setTimeouts(std::uint32_t readMs, std::uint32_t writeMs);
 
     // Opens the device, asks for its information, closes it, and reads the record back from the
     // store. A reply without a whole record raises IoError. The device is closed before any
@@ -94,7 +96,6 @@ private:
     void pump();
     bool stopRequested() const;
     void pause(std::uint32_t ms) { clock_.sleepMs(ms); }
-    void setTimeouts(std::uint32_t readMs, std::uint32_t writeMs);
     // Waits, in slices that let messages through, until a byte is queued or limitMs has passed.
     WaitResult waitForQueued(std::uint32_t limitMs, bool stoppable);
     std::uint32_t readQueued();

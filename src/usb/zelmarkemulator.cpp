@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace zelmark {
 
@@ -52,6 +53,12 @@ std::uint16_t frameCrc(const std::vector<std::uint8_t>& frame) {
 }
 
 }  // namespace
+
+InfoReplyShape::InfoReplyShape() {
+    static constexpr std::uint8_t DefaultLeading[] = {0x00, 0x55, 0xAA};
+    leading.assign(std::begin(DefaultLeading), std::end(DefaultLeading));
+    trailing.assign(2, 0x00);
+}
 
 ZelmarkEmulator::ZelmarkEmulator() { flash_.fill(0xFF); }
 
@@ -179,8 +186,9 @@ void ZelmarkEmulator::handleBlock(ReceiveResult& result) {
     const std::uint32_t address = static_cast<std::uint32_t>(frame_[4] | (frame_[5] << 8));
     bool accepted = false;
     if (crc == frameCrc(frame_) && frame_[3] == 0x40) {
-        if (frame_[0] == CodeBlockKind && nextAddress_ < EndOfCode &&
-            (address == nextAddress_ || static_cast<std::int32_t>(address) == lastProgrammedAddress_)) {
+        const bool inOrder = address == nextAddress_ && nextAddress_ < EndOfCode;
+        const bool again = static_cast<std::int32_t>(address) == lastProgrammedAddress_;
+        if (frame_[0] == CodeBlockKind && (inOrder || again)) {
             // A block already programmed may come again when its ACK went astray.
             std::memcpy(flash_.data() + address, frame_.data() + 6, BlockDataSize);
             if (address == nextAddress_) {

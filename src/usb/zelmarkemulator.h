@@ -24,8 +24,9 @@ struct ZelmarkIdentity {
 
 // How the information reply is laid out on the wire, and its faults.
 struct InfoReplyShape {
-    std::vector<std::uint8_t> leading{0x00, 0x55, 0xAA};
-    std::vector<std::uint8_t> trailing{0x00, 0x00};
+    InfoReplyShape();  // three leading bytes, two trailing ones
+    std::vector<std::uint8_t> leading;
+    std::vector<std::uint8_t> trailing;
     bool omitMarker = false;
     std::size_t recordLength = 16;       // below 16: a short record
     std::size_t padTo = 0;               // pad the trailing bytes until the reply is this long
