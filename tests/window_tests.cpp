@@ -1,1 +1,230 @@
-#include <gtest/gtest.h>
+#include <QFontMetrics>
+#include <QTest>
+
+#include "artwork.h"
+#include "testimages.h"
+#include "textcatalogue.h"
+#include "windowfixture.h"
+
+using namespace zelmark;
+
+TEST_F(WindowFixture, GeometryAndFrameAreFixed) {
+    open();
+    EXPECT_EQ(form->size(), QSize(411, 515));
+    EXPECT_EQ(form->minimumSize(), form->maximumSize());
+    const Qt::WindowFlags flags = form->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    form->resize(600, 700);
+    EXPECT_EQ(form->size(), QSize(411, 515));
+    EXPECT_EQ(form->windowIcon().pixmap(QSize(23, 28)).size(), QSize(23, 28));
+}
+
+TEST_F(WindowFixture, ControlsStandWhereTheDesignPutsThem) {
+    open();
+    struct Placement {
+        const char* name;
+        QRect geometry;
+    };
+    const Placement placements[] = {
+        {"OrderBox", {16, 16, 377, 161}},    {"GoBtn", {16, 416, 313, 89}},
+        {"ExplanationBox", {16, 192, 377, 97}}, {"GroupBox3", {16, 304, 180, 97}},
+        {"SoftwareBox", {213, 304, 180, 97}},  {"UKBtn", {352, 416, 41, 25}},
+        {"DKBtn", {352, 448, 41, 25}},         {"GBtn", {352, 480, 41, 25}},
+        {"Comment", {16, 16, 345, 73}},        {"Lap1", {98, 16, 70, 13}},
+        {"Lap2", {72, 32, 96, 13}},            {"Lap3", {98, 48, 70, 13}},
+        {"Lap4", {98, 64, 70, 13}},            {"Lap6", {98, 80, 70, 13}},
+        {"SW1", {98, 16, 70, 13}},             {"SW2", {98, 32, 70, 13}},
+        {"SW6", {98, 48, 70, 13}},             {"SW3", {48, 64, 120, 13}},
+        {"SW4", {98, 80, 70, 13}},
+    };
+    for (const Placement& p : placements) {
+        const QWidget* control = form->findChild<QWidget*>(p.name);
+        ASSERT_NE(control, nullptr) << p.name;
+        EXPECT_EQ(control->geometry(), p.geometry) << p.name;
+    }
+    const std::pair<const char*, int> stepRows[] = {{"Step1", 16}, {"Step2", 40}, {"Step5", 64},
+                                                    {"Step6", 88}, {"Step7", 112}, {"Step8", 136}};
+    for (const auto& [name, top] : stepRows) {
+        const auto* label = form->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->parentWidget(), form->OrderBox) << name;
+        EXPECT_EQ(label->pos(), QPoint(16, top)) << name;
+        EXPECT_EQ(label->font().pixelSize(), 16) << name;
+        EXPECT_FALSE(label->isEnabled()) << name;
+    }
+    EXPECT_EQ(form->GoBtn->font().pixelSize(), 32);
+    EXPECT_TRUE(form->GoBtn->font().bold());
+    EXPECT_TRUE(form->GoBtn->isDefault());
+    EXPECT_EQ(form->Comment->font().pixelSize(), 11);
+    EXPECT_TRUE(form->Comment->wordWrap());
+    for (QLabel* value : {form->Lap1, form->Lap2, form->SW1, form->SW4}) {
+        EXPECT_TRUE(value->alignment() & Qt::AlignRight) << value->objectName().toStdString();
+    }
+    for (QLabel* hidden : {form->Lap11, form->Lap12, form->Lap13, form->Lap15}) {
+        EXPECT_TRUE(hidden->isHidden()) << hidden->objectName().toStdString();
+    }
+    EXPECT_EQ(form->GroupBox3->title(), "Zelmark");
+    EXPECT_FALSE(form->GBtn->isEnabled());
+    EXPECT_EQ(form->Timer1->interval(), 1000);
+}
+
+TEST_F(WindowFixture, TabOrderFollowsTheDesign) {
+    open();
+    QStringList order;
+    QWidget* w = form->GoBtn;
+    for (int i = 0; i < 3; ++i) {
+        w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus)) {
+            w = w->nextInFocusChain();
+        }
+        order << w->objectName();
+    }
+    EXPECT_EQ(order, QStringList({"UKBtn", "DKBtn", "GBtn"}));
+}
+
+TEST_F(WindowFixture, TimerIsStoppedUntilTheWindowIsShown) {
+    form = std::make_unique<TForm1>(device, clock);
+    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->GoBtn->isEnabled());
+    form->show();
+    EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(WindowFixture, FirmwareBoxDescribesTheImage) {
+    struct Case {
+        const char* name;
+        TestImage image;
+        const char *sw1, *sw2, *sw3, *sw6;
+    };
+    const Case cases[] = {
+        {"delivered", TestImage(), "Zelmark", "1.05", "", "-----"},
+        {"other model", TestImage().model(3099), "3099", "1.05", "", "-----"},
+        {"version 5", TestImage().mainVersion(5), "Zelmark", "0.05", "", "-----"},
+        {"version 1000", TestImage().mainVersion(1000), "Zelmark", "10.00", "", "-----"},
+        {"version 65535", TestImage().mainVersion(65535), "Zelmark", "655.35", "", "-----"},
+        {"firmware 99", TestImage().mainFirmware(99), "Zelmark", "1.05", "", "-----"},
+        {"firmware 100", TestImage().mainFirmware(100), "Zelmark", "1.05", " + Firmware", "1.00"},
+        {"firmware 254", TestImage().mainFirmware(254), "Zelmark", "1.05", " + Firmware", "2.54"},
+        {"firmware 255", TestImage().mainFirmware(255), "Zelmark", "1.05", "", "-----"},
+        {"target B1", TestImage().target(0xB1), "Zelmark", "1.05", "Zelmark", "-----"},
+        {"target B1, firmware 120", TestImage().target(0xB1).mainFirmware(120), "Zelmark", "1.05",
+         "Zelmark + Firmware", "1.20"},
+        {"target B2, firmware 120", TestImage().target(0xB2).mainFirmware(120), "Zelmark", "1.05",
+         " + Firmware", "1.20"},
+    };
+    for (const Case& c : cases) {
+        open(c.image.view());
+        EXPECT_EQ(form->SW1->text(), c.sw1) << c.name;
+        EXPECT_EQ(form->SW2->text(), c.sw2) << c.name;
+        EXPECT_EQ(form->SW3->text(), c.sw3) << c.name;
+        EXPECT_EQ(form->SW6->text(), c.sw6) << c.name;
+        EXPECT_EQ(form->SW4->text(), "") << c.name;
+    }
+}
+
+TEST_F(WindowFixture, StartWithoutADeviceEnablesStartAtOnce) {
+    open();
+    EXPECT_EQ(form->step(), StepStart);
+    EXPECT_EQ(form->language(), LangEnglish);
+    EXPECT_TRUE(form->GoBtn->isEnabled());
+    EXPECT_EQ(form->GoBtn->text(), "Start");
+    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(form->windowTitle(), "TARVIK ZELMARK UPDATER");
+    EXPECT_EQ(form->Lap1->text(), "looking...");
+}
+
+TEST_F(WindowFixture, StartWithADeviceWaitsForTheFirstTick) {
+    device.plug();
+    open();
+    EXPECT_EQ(form->step(), StepStart);
+    EXPECT_FALSE(form->GoBtn->isEnabled());
+    EXPECT_TRUE(form->Timer1->isActive());
+    tick();
+    EXPECT_TRUE(form->GoBtn->isEnabled());
+    EXPECT_EQ(form->step(), StepStart);
+    EXPECT_EQ(form->windowTitle(), "TARVIK ZELMARK UPDATER (found)");
+    EXPECT_EQ(form->Lap1->text(), "found");
+}
+
+TEST_F(WindowFixture, EnterPressesTheBigButton) {
+    open();
+    QTest::keyClick(form.get(), Qt::Key_Return);
+    EXPECT_EQ(form->step(), StepPowerOn);
+}
+
+TEST(Artwork, FlagsAreFramedAndTransparent) {
+    for (auto flag : {artwork::Flag::UnitedKingdom, artwork::Flag::Denmark, artwork::Flag::Germany}) {
+        const QImage picture = artwork::flagPicture(flag);
+        EXPECT_EQ(picture.size(), QSize(26, 14));
+        for (QPoint corner : {QPoint(0, 0), QPoint(25, 0), QPoint(0, 13), QPoint(25, 13), QPoint(12, 0)}) {
+            EXPECT_EQ(qAlpha(picture.pixel(corner)), 0);
+        }
+        EXPECT_EQ(qAlpha(picture.pixel(1, 1)), 255);
+    }
+    const QImage dk = artwork::flagPicture(artwork::Flag::Denmark);
+    EXPECT_EQ(dk.pixel(1 + 7, 1), qRgb(247, 33, 16));  // 8 columns of red
+    EXPECT_EQ(dk.pixel(1 + 8, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(dk.pixel(1 + 9, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(dk.pixel(1 + 10, 1), qRgb(247, 33, 16));
+    EXPECT_EQ(dk.pixel(1, 1 + 4), qRgb(247, 33, 16));  // 5 rows of red
+    EXPECT_EQ(dk.pixel(1, 1 + 5), qRgb(255, 255, 255));
+    const QImage de = artwork::flagPicture(artwork::Flag::Germany);
+    EXPECT_EQ(de.pixel(5, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(de.pixel(5, 5), qRgb(255, 33, 8));
+    EXPECT_EQ(de.pixel(5, 12), qRgb(255, 231, 33));
+    EXPECT_EQ(artwork::programIcon().size(), QSize(23, 28));
+}
+
+// Every caption of both languages fits its control with the window's font.
+TEST_F(WindowFixture, EveryTextFitsItsControl) {
+    open();
+    std::vector<std::string> misfits;
+    auto width = [](const QWidget* w, const QString& text) {
+        return QFontMetrics(w->font()).horizontalAdvance(text);
+    };
+    auto check = [&](bool fits, const QString& what) {
+        if (!fits) misfits.push_back(what.toStdString());
+    };
+    for (std::uint8_t language : {LangDanish, LangEnglish}) {
+        auto text = [&](TextId id) { return QString::fromUtf8(catalogueText(id, language)); };
+        const std::pair<QLabel*, TextId> steps[] = {
+            {form->Step1, TxtStep1}, {form->Step2, TxtStep2}, {form->Step5, TxtStep3},
+            {form->Step6, TxtStep4}, {form->Step7, TxtStep5}, {form->Step8, TxtStep6}};
+        for (const auto& [label, id] : steps) {
+            check(label->x() + width(label, text(id)) <= form->OrderBox->width() - 4, text(id));
+        }
+        for (TextId id : {TxtIntro, TxtIntroAgain, TxtTurnOn, TxtConnect, TxtReadyWarning,
+                          TxtTransmitting, TxtRemoveCable, TxtVerifyVersion, TxtWrongFirmware,
+                          TxtWrongSubmodel, TxtWrongModel, TxtUnplugFirst, TxtTransferFailed}) {
+            const QRect needed = QFontMetrics(form->Comment->font())
+                                     .boundingRect(QRect(0, 0, form->Comment->width(), 1000),
+                                                   Qt::TextWordWrap, text(id));
+            check(needed.height() <= form->Comment->height(), text(id));
+        }
+        for (TextId id : {TxtNextStep, TxtUpdate, TxtFinish}) {
+            check(width(form->GoBtn, text(id)) <= form->GoBtn->width() - 16, text(id));
+        }
+        for (TextId id : {TxtStatusLooking, TxtStatusFound}) {
+            check(width(form->Lap1, text(id)) <= form->Lap1->width(), text(id));
+        }
+        for (TextId id : {TxtSequence, TxtExplanation, TxtNewSoftware}) {
+            check(width(form->SoftwareBox, text(id)) <= form->SoftwareBox->width() - 16, text(id));
+        }
+        // Caption labels end before the values beside them begin.
+        check(10 + width(form->Label4, text(TxtSent)) < form->SW4->x(), text(TxtSent));
+        check(10 + width(form->Lap12, text(TxtSerialNumber)) < form->Lap3->x(), text(TxtSerialNumber));
+    }
+    for (const char* fixed : {"Status:", "Current version:", "Current updater:", "Main version:",
+                              "Main firmware:"}) {
+        check(10 + width(form->Lap13, fixed) < 98, fixed);
+    }
+    check(width(form->Lap2, "Zelmark") <= form->Lap2->width(), "Zelmark");
+    for (const char* value : {"Corrupt", "655.35", "65535", "47138 Bytes", "-----"}) {
+        check(width(form->Lap4, value) <= form->Lap4->width(), value);
+    }
+    check(width(form->SW3, "Zelmark + Firmware") <= form->SW3->width(), "Zelmark + Firmware");
+    EXPECT_TRUE(misfits.empty()) << "font " << TForm1::fontFamily().toStdString() << ": "
+                                 << ::testing::PrintToString(misfits);
+}

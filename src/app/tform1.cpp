@@ -81,7 +81,10 @@ TForm1::TForm1(UsbXpress& usb, Clock& clock, ImageBytes image, QWidget* parent)
                       [this] { return closePending_; }}) {
     setObjectName("Form1");
     setFixedSize(ClientWidth, ClientHeight);
-    setBackgroundRole(QPalette::Button);
+    // The window's background is the system's button face.
+    QPalette background = palette();
+    background.setColor(QPalette::Window, background.color(QPalette::Button));
+    setPalette(background);
     setAutoFillBackground(true);
     setFont(pixelFont(11));
     setWindowIcon(QIcon(QPixmap::fromImage(artwork::programIcon())));

@@ -1,6 +1,7 @@
 #include "updaterapplication.h"
 
 #include <QMessageBox>
+#include <QStyleFactory>
 #include <exception>
 
 namespace {
@@ -17,6 +18,11 @@ std::function<void(const QString&)>& errorReporter() {
 UpdaterApplication::UpdaterApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(Title);
     setOrganizationName("Tarvik");
+    // The window was designed for the classic look: captions set into the group boxes' frames,
+    // greyed step labels drawn embossed.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
+        setStyle(classic);
+    }
 }
 
 bool UpdaterApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+#include "tempdir.h"
+#include "tform1.h"
+#include "updaterapplication.h"
+#include "virtualzelmark.h"
+#include "wizardsteps.h"
+
+// A window on a virtual Zelmark and the virtual clock. The cable starts out of the device; the
+// scratch file goes to a fresh directory; escaped errors are collected, not shown.
+class WindowFixture : public ::testing::Test {
+protected:
+    zelmark::VirtualClock clock;
+    zelmark::VirtualZelmark device{clock};
+    TempDir scratch;
+    QStringList errors;
+    std::unique_ptr<TForm1> form;
+
+    void SetUp() override {
+        device.unplug();
+        UpdaterApplication::setErrorReporter([this](const QString& message) { errors << message; });
+    }
+    void TearDown() override { UpdaterApplication::setErrorReporter(nullptr); }
+
+    void open(zelmark::ImageBytes image = zelmark::embeddedImage()) {
+        form = std::make_unique<TForm1>(device, clock, image);
+        form->setScratchFilePath(scratch.file("version.tmp").string());
+        form->show();
+    }
+    void tick() { form->Timer1Timer(); }
+
+    static QColor colour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+    QColor defaultColour() const { return form->palette().color(QPalette::WindowText); }
+};
