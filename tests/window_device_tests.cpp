@@ -1,5 +1,4 @@
 // ReadDeviceInfo and SendFirmware on a real window against the virtual Zelmark.
-#include <QTest>
 
 #include "testimages.h"
 #include "textcatalogue.h"
@@ -107,7 +106,7 @@ TEST_F(DeviceWindow, UnreadableReplyReachesTheUserAndLeavesTheStep) {
     device.device().infoReply.omitMarker = true;
     form->GoBtnClick();  // step 1 -> 2
     // The press in step 2 runs the query; its error leaves the handler for the message box.
-    QTest::mouseClick(form->GoBtn, Qt::LeftButton);
+    form->GoBtn->click();
     ASSERT_EQ(errors, QStringList{"Read beyond end of file"});
     EXPECT_EQ(form->step(), StepConnect);
     EXPECT_FALSE(form->GoBtn->isEnabled());

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "artwork.h"
+#include "updaterapplication.h"
 #include "imageheader.h"
 #include "versiontext.h"
 #include "wizardsteps.h"
@@ -172,7 +173,7 @@ void TForm1::createControls() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(PresenceIntervalMs);
-    QObject::connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    QObject::connect(Timer1, &QTimer::timeout, this, [this] { handle(&TForm1::Timer1Timer); });
 
     Lap1 = addValueLabel(GroupBox3, "Lap1", 98, 16, 70);
     Lap2 = addValueLabel(GroupBox3, "Lap2", 72, 32, 96);
@@ -206,10 +207,10 @@ void TForm1::createControls() {
         caption->adjustSize();
     }
 
-    QObject::connect(GoBtn, &QPushButton::clicked, this, &TForm1::GoBtnClick);
-    QObject::connect(UKBtn, &QPushButton::clicked, this, &TForm1::UKBtnClick);
-    QObject::connect(DKBtn, &QPushButton::clicked, this, &TForm1::DKBtnClick);
-    QObject::connect(GBtn, &QPushButton::clicked, this, &TForm1::GBtnClick);
+    QObject::connect(GoBtn, &QPushButton::clicked, this, [this] { handle(&TForm1::GoBtnClick); });
+    QObject::connect(UKBtn, &QPushButton::clicked, this, [this] { handle(&TForm1::UKBtnClick); });
+    QObject::connect(DKBtn, &QPushButton::clicked, this, [this] { handle(&TForm1::DKBtnClick); });
+    QObject::connect(GBtn, &QPushButton::clicked, this, [this] { handle(&TForm1::GBtnClick); });
 
     setTabOrder(GoBtn, UKBtn);
     setTabOrder(UKBtn, DKBtn);
@@ -265,7 +266,17 @@ void TForm1::showEvent(QShowEvent* event) {
         const QRect frame = frameGeometry();
         move(screen->availableGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
     }
-    FormShow();
+    handle(&TForm1::FormShow);
+}
+
+void TForm1::handle(void (TForm1::*handler)()) {
+    // An error leaves the handler that raised it and is shown to the user; the program goes on.
+    // It is caught here, before it could unwind through Qt's own code.
+    try {
+        (this->*handler)();
+    } catch (const std::exception& error) {
+        UpdaterApplication::reportError(QString::fromUtf8(error.what()));
+    }
 }
 
 void TForm1::FormShow() {

@@ -105,6 +105,8 @@ private:
     class OperationScope;
     class WindowTransferObserver;
 
+    // Runs an event handler as the platform does: an error that escapes it is reported.
+    void handle(void (TForm1::*handler)());
     void createControls();
     QLabel* addLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
                      const QString& caption = {});

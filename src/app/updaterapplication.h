@@ -5,7 +5,8 @@
 #include <functional>
 
 // The application object. An error that escapes an event handler is shown in a message box
-// captioned with the application's title, and the program goes on: no exception crosses Qt's
+// captioned with the application's title, and the program goes on. The window catches its
+// handlers' errors itself; notify() is the net for anything else, so no exception crosses Qt's
 // event loop.
 class UpdaterApplication : public QApplication {
 public:

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: once as built for use, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Warnings are errors in both builds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMARK_WERROR=ON
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+
+scripts/build.sh build-sanitize -DCMAKE_BUILD_TYPE=Debug -DZELMARK_WERROR=ON -DZELMARK_SANITIZE=ON
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-sanitize --output-on-failure -j "$(nproc)"
