@@ -134,6 +134,7 @@ void ZelmarkEmulator::handleCommand(ReceiveResult& result) {
     } else if (code == UpdateCommand) {
         // Update mode: the main flash is erased and programmed block by block from 0x4000 on.
         stats_.updateMode = true;
+        stats_.framesReceived = 0;
         stats_.blocksProgrammed = 0;
         stats_.vectorsProgrammed = false;
         std::fill(flash_.begin() + FirstCodeAddress, flash_.end(), 0xFF);

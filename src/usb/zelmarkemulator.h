@@ -35,8 +35,8 @@ struct InfoReplyShape {
 };
 
 // A fault fires at the listed frames and, independently, with a probability drawn from a seeded
-// generator. Frames are counted from 1 in the order the device receives block frames, resends
-// included.
+// generator. Frames are counted from 1 in the order the device receives block frames since the
+// update command, resends included.
 struct FaultTrigger {
     std::set<unsigned> atFrames;
     double probability = 0.0;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QWidget>
+
+#include "virtualzelmark.h"
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QSpinBox;
+
+// The demo's second window: the virtual Zelmark's cable, identity and faults, and a live view of
+// what the device is doing.
+class VirtualDevicePanel : public QWidget {
+public:
+    explicit VirtualDevicePanel(zelmark::VirtualZelmark& device, QWidget* parent = nullptr);
+
+private:
+    void applyPreset(const QString& name);
+    void applyIdentity();
+    void applyFaults();
+    void refresh();
+
+    zelmark::VirtualZelmark& device_;
+    QCheckBox* cable_;
+    QComboBox* preset_;
+    QSpinBox* model_;
+    QSpinBox* serial_;
+    QSpinBox* currentVersion_;
+    QSpinBox* submodel_;
+    QSpinBox* updaterVersion_;
+    QDoubleSpinBox* nakPercent_;
+    QDoubleSpinBox* lostPercent_;
+    QSpinBox* unplugAtFrame_;
+    QSpinBox* programmingMs_;
+    QLabel* mode_;
+    QLabel* blocks_;
+    QLabel* lastReply_;
+    QLabel* counts_;
+};
