@@ -118,7 +118,7 @@ TEST_F(DeviceWindow, UnreadableReplyReachesTheUserAndLeavesTheStep) {
 }
 
 TEST_F(DeviceWindow, DeviceThatDoesNotOpenChangesOnlyTheClosingTexts) {
-    device.openStatus = SiDeviceBusy;
+    device.openStatus = SiIoFailed;
     const QString lap2 = form->Lap2->text();
     form->ReadDeviceInfo();
     EXPECT_EQ(form->step(), StepStart);
@@ -127,6 +127,22 @@ TEST_F(DeviceWindow, DeviceThatDoesNotOpenChangesOnlyTheClosingTexts) {
     EXPECT_EQ(form->Comment->text(), text(TxtReadyWarning));
     EXPECT_EQ(form->GoBtn->text(), "UPDATE");
     EXPECT_FALSE(std::filesystem::exists(scratch.file("version.tmp")));
+}
+
+TEST_F(DeviceWindow, OpenFailuresAreExplainedWithTheirFix) {
+    const std::pair<SiStatus, TextId> cases[] = {
+        {SiAccessDenied, TxtAccessDenied}, {SiDeviceBusy, TxtDeviceBusy},
+        {SiSeveralDevices, TxtSeveralDevices}};
+    for (const auto& [status, explanation] : cases) {
+        device.openStatus = status;
+        form->DKBtnClick();
+        form->ReadDeviceInfo();
+        EXPECT_EQ(form->Comment->text(), text(explanation, LangDanish)) << statusName(status);
+        EXPECT_EQ(form->GoBtn->text(), text(TxtUpdate, LangDanish)) << statusName(status);
+        form->UKBtnClick();
+        form->SendFirmware();
+        EXPECT_EQ(form->Comment->text(), text(explanation)) << statusName(status);
+    }
 }
 
 TEST_F(DeviceWindow, GermanQuerySetsNoClosingTexts) {
@@ -185,7 +201,7 @@ TEST_F(DeviceWindow, GivenUpTransferArmsUpdateAgain) {
 TEST_F(DeviceWindow, TransferThatCannotOpenChangesNothingButTheTimer) {
     form->ReadDeviceInfo();
     form->GoBtnClick();  // not yet in step 6: just to have a known state below
-    device.openStatus = SiDeviceBusy;
+    device.openStatus = SiIoFailed;
     const QString comment = form->Comment->text();
     form->SendFirmware();
     EXPECT_FALSE(form->Timer1->isActive());

@@ -197,7 +197,8 @@ TEST_F(WindowFixture, EveryTextFitsItsControl) {
         }
         for (TextId id : {TxtIntro, TxtIntroAgain, TxtTurnOn, TxtConnect, TxtReadyWarning,
                           TxtTransmitting, TxtRemoveCable, TxtVerifyVersion, TxtWrongFirmware,
-                          TxtWrongSubmodel, TxtWrongModel, TxtUnplugFirst, TxtTransferFailed}) {
+                          TxtWrongSubmodel, TxtWrongModel, TxtUnplugFirst, TxtTransferFailed,
+                          TxtAccessDenied, TxtDeviceBusy, TxtSeveralDevices}) {
             const QRect needed = QFontMetrics(form->Comment->font())
                                      .boundingRect(QRect(0, 0, form->Comment->width(), 1000),
                                                    Qt::TextWordWrap, text(id));

@@ -185,12 +185,12 @@ TEST_F(Wizard, UpdateWithoutAVerdictQueriesFirst) {
     tick();
     press();
     press();
-    expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "no verdict");
+    expectState(StepUpdate, "001000", TxtDeviceBusy, "UPDATE", true, "no verdict");
     EXPECT_TRUE(form->Lap11->isHidden());
 
     // Still held: the press queries, forms no verdict, and sends nothing.
     press();
-    expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "still busy");
+    expectState(StepUpdate, "001000", TxtDeviceBusy, "UPDATE", true, "still busy");
     EXPECT_EQ(framesSent(), 0u);
 
     // Free, but of another model: the press queries and shows the refusal.

@@ -347,6 +347,7 @@ void TForm1::ApplyLanguage() {
 void TForm1::ReadDeviceInfo() {
     OperationScope operation(*this);
     FileReplyStore reply(scratchFilePath_);
+    verdictFormed_ = false;
     if (link_.queryInformation(reply) == QueryOutcome::Read) {
         const DeviceInfo info = link_.deviceInfo();
         Timer1->stop();
@@ -396,6 +397,19 @@ void TForm1::ReadDeviceInfo() {
     }
     showText(Comment, TxtReadyWarning);
     showText(GoBtn, TxtUpdate);
+    if (!verdictFormed_) {
+        explainOpenFailure();
+    }
+}
+
+void TForm1::explainOpenFailure() {
+    // The commonest reasons on Linux, each with its fix; other failures leave the text as it is.
+    switch (link_.lastOpenStatus()) {
+        case SiAccessDenied: showText(Comment, TxtAccessDenied); break;
+        case SiDeviceBusy: showText(Comment, TxtDeviceBusy); break;
+        case SiSeveralDevices: showText(Comment, TxtSeveralDevices); break;
+        default: break;
+    }
 }
 
 // ---- Transfer ------------------------------------------------------------------------------
@@ -407,6 +421,7 @@ void TForm1::SendFirmware() {
     const TransferResult result = link_.sendFirmware(observer);
     switch (result.outcome) {
         case TransferOutcome::NotOpened:
+            explainOpenFailure();
             return;
         case TransferOutcome::Completed:
             Timer1->start();

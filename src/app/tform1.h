@@ -122,6 +122,7 @@ private:
 
     static void setLabelColour(QLabel* label, const QColor& colour);
     void queryArrivedDevice();
+    void explainOpenFailure();
     void showRefusal(zelmark::TextId text);
 
     // State.

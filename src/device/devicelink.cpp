@@ -103,7 +103,7 @@ void DeviceLink::CaptureReply(ReplyStore& store) {
 }
 
 QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
-    if (usb_.SI_Open(DeviceIndex, &DeviceHandle) != SiSuccess) {
+    if (!open()) {
         return QueryOutcome::NotOpened;
     }
     usb_.SI_SetBaudRate(DeviceHandle, BaudRate);
@@ -131,6 +131,11 @@ QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
         InfoBytes[i] = reply->readByte();
     }
     return QueryOutcome::Read;
+}
+
+bool DeviceLink::open() {
+    lastOpenStatus_ = usb_.SI_Open(DeviceIndex, &DeviceHandle);
+    return lastOpenStatus_ == SiSuccess;
 }
 
 bool DeviceLink::deviceGone() {
@@ -211,7 +216,7 @@ DeviceLink::FrameResult DeviceLink::sendFrame(TransferProgress& progress, Transf
 
 TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
     TransferResult result;
-    if (usb_.SI_Open(DeviceIndex, &DeviceHandle) != SiSuccess) {
+    if (!open()) {
         return result;
     }
     observer.deviceOpened();

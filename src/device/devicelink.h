@@ -80,6 +80,9 @@ public:
     // acknowledged.
     TransferResult sendFirmware(TransferObserver& observer);
 
+    // What SI_Open answered the last time the link opened the device: why a device did not open.
+    SiStatus lastOpenStatus() const { return lastOpenStatus_; }
+
     // The device's state, as the window holds it.
     std::uint16_t Crc = 0;
     SiHandle DeviceHandle = 0;
@@ -107,7 +110,10 @@ private:
     Clock& clock_;
     ImageBytes image_;
     LinkHooks hooks_;
+    bool open();
+
     std::uint32_t readTimeoutMs_ = 0;
+    SiStatus lastOpenStatus_ = SiSuccess;
     std::uint32_t lastWritten_ = 0;
 };
 

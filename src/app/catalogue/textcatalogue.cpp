@@ -93,6 +93,23 @@ constexpr Entry Catalogue[TextCount] = {
      "Tag USB kablet ud af Zelmark, sæt det i igen og tryk på OPDATER for at prøve igen.",
      "The update did not complete. Zelmark keeps its updater, so nothing is lost. Unplug the USB "
      "cable from Zelmark, connect it again and press UPDATE to try again."},
+    /* TxtAccessDenied */
+    {"Zelmark er fundet, men du har ikke adgang til dens USB port. Installer programmets udev "
+     "regel (60-zelmark.rules), eller meld dig ind i portens gruppe (normalt dialout) og log ind "
+     "igen. Tag derefter USB kablet ud og sæt det i igen.",
+     "Zelmark was found, but you may not open its USB port. Install the program's udev rule "
+     "(60-zelmark.rules), or join the port's group (usually dialout) and log in again. Then unplug "
+     "the USB cable and connect it again."},
+    /* TxtDeviceBusy */
+    {"Zelmarks USB port bruges af et andet program. Luk det program (f.eks. et terminal- eller "
+     "modemprogram), tag derefter USB kablet ud og sæt det i igen.",
+     "Zelmark's USB port is in use by another program. Close that program (a terminal or modem "
+     "program, for example), then unplug the USB cable and connect it again."},
+    /* TxtSeveralDevices */
+    {"Der er tilsluttet mere end én Zelmark. Tilslut kun den du vil opdatere, tag derefter dens "
+     "USB kabel ud og sæt det i igen.",
+     "More than one Zelmark is connected. Connect only the one you want to update, then unplug its "
+     "USB cable and connect it again."},
 };
 
 static_assert(sizeof(Catalogue) / sizeof(Catalogue[0]) == TextCount);

@@ -42,8 +42,11 @@ enum TextId : int {
     TxtWrongSubmodel,
     TxtWrongModel,
     TxtUnplugFirst,
-    // Added by this program: the transfer was given up.
+    // Added by this program: the transfer was given up, and why a device did not open.
     TxtTransferFailed,
+    TxtAccessDenied,
+    TxtDeviceBusy,
+    TxtSeveralDevices,
     TextCount
 };
 
