@@ -257,7 +257,7 @@ public:
         if (terminal_) {
             out_ << "\r" << line(p) << std::flush;
         } else if (p.frame % 10 == 0 || p.frame == TransferFrameCount) {
-            out_ << line(p) << "\n";
+            out_ << line(p) << std::endl;  // a log behind a pipe sees each line at once
         }
     }
     void finish() {
@@ -314,9 +314,9 @@ int Flash::update() {
         case TransferOutcome::NotOpened:
             return explainOpenFailure();
         case TransferOutcome::Stopped:
-            env_.err << text_(Interrupted) << " before frame " << at.frame << " of "
+            env_.err << text_(Interrupted) << " after frame " << at.frame << " of "
                      << TransferFrameCount << " (flash " << hex4(at.flashAddress)
-                     << "); the device is closed.\n"
+                     << ") was acknowledged; the device is closed.\n"
                      << text_(TxtTransferFailed) << "\n";
             return ExitInterrupted;
         case TransferOutcome::Failed: {

@@ -39,13 +39,15 @@ PtyZelmark::PtyZelmark() = default;
 PtyZelmark::~PtyZelmark() { stop(); }
 
 bool PtyZelmark::start() {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec throughout: a program started from this process must not keep the line
+    // alive after the cable is pulled.
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
         return false;
     }
     portPath_ = ::ptsname(master_);
     // Raw bytes both ways; the program's serial port sets its side raw too.
-    slaveKeeper_ = ::open(portPath_.c_str(), O_RDWR | O_NOCTTY);
+    slaveKeeper_ = ::open(portPath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slaveKeeper_ < 0) {
         return false;
     }
@@ -53,7 +55,7 @@ bool PtyZelmark::start() {
     ::tcgetattr(slaveKeeper_, &raw);
     ::cfmakeraw(&raw);
     ::tcsetattr(slaveKeeper_, TCSANOW, &raw);
-    if (::pipe(wakePipe_) != 0) {
+    if (::pipe2(wakePipe_, O_CLOEXEC) != 0) {
         return false;
     }
     running_ = true;
