@@ -28,7 +28,7 @@ struct Outcome {
 // Runs the tool in process against a virtual Zelmark on the virtual clock.
 struct InProcess {
     VirtualClock clock;
-    VirtualZelmark* device = nullptr;
+    std::shared_ptr<VirtualZelmark> device;
     std::function<void(VirtualZelmark&)> setup = [](VirtualZelmark&) {};
     std::string input;
     bool inIsTerminal = false;
@@ -40,13 +40,12 @@ struct InProcess {
         std::istringstream in(input);
         FlashEnvironment env{out, err, in, inIsTerminal, false,
                              [this](const FlashOptions& options) {
-                                 auto usb = std::make_unique<VirtualZelmark>(clock);
+                                 device = std::make_shared<VirtualZelmark>(clock);
                                  if (options.source == FlashOptions::Source::Simulate) {
-                                     usb->device().identity = *presetIdentity(options.preset);
+                                     device->device().identity = *presetIdentity(options.preset);
                                  }
-                                 setup(*usb);
-                                 device = usb.get();
-                                 return FlashDevice{std::move(usb), &clock, "virtual"};
+                                 setup(*device);
+                                 return FlashDevice{device, &clock, "virtual"};
                              },
                              [this] {
                                  return interruptAtFrame != 0 && device &&

@@ -1,7 +1,12 @@
 #include <QFontMetrics>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <QTest>
 
 #include "artwork.h"
+#include "scratchfile.h"
 #include "testimages.h"
 #include "textcatalogue.h"
 #include "windowfixture.h"
@@ -228,4 +233,37 @@ TEST_F(WindowFixture, EveryTextFitsItsControl) {
     check(width(form->SW3, "Zelmark + Firmware") <= form->SW3->width(), "Zelmark + Firmware");
     EXPECT_TRUE(misfits.empty()) << "font " << TForm1::fontFamily().toStdString() << ": "
                                  << ::testing::PrintToString(misfits);
+}
+
+TEST(ScratchFile, StaysInTheCurrentDirectoryWhenItCanBeWritten) {
+    TempDir dir;
+    EXPECT_EQ(scratchFilePath(QString::fromStdString(dir.path().string())), "version.tmp");
+}
+
+// A directory this user may not write: the root directory, seen by a user who is not root.
+TEST(ScratchFile, FallsBackToAWritableDirectory) {
+    int toParent[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(100);
+        }
+        const QByteArray path = scratchFilePath(QStringLiteral("/")).toLocal8Bit();
+        [[maybe_unused]] auto n = ::write(toParent[1], path.constData(), static_cast<std::size_t>(path.size()));
+        FILE* file = std::fopen(path.constData(), "wb");
+        ::_exit(file ? 0 : 1);
+    }
+    ::close(toParent[1]);
+    char buffer[512] = {};
+    [[maybe_unused]] auto n = ::read(toParent[0], buffer, sizeof buffer - 1);
+    ::close(toParent[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WEXITSTATUS(status) == 100) {
+        GTEST_SKIP() << "needs root to take another user's view";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << buffer;  // the child could create its scratch file there
+    EXPECT_TRUE(QString(buffer).endsWith("/version.tmp")) << buffer;
+    EXPECT_NE(QString(buffer), "/version.tmp");
 }

@@ -26,7 +26,7 @@ enum FlashExitCode {
 };
 
 struct FlashDevice {
-    std::unique_ptr<UsbXpress> usb;
+    std::shared_ptr<UsbXpress> usb;  // shared: a test may look at the device afterwards
     Clock* clock = nullptr;
     std::string where;  // the port, or which virtual device
 };
