@@ -33,7 +33,8 @@ Measured runQuietly(std::vector<std::string> args) {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
         std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
+        for (std::string& a : args)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -53,7 +54,8 @@ Measured runQuietly(std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: zelmark-realtime-bench FLASH-PROGRAM WINDOW-STARTUP-PROGRAM\n");
+        std::fprintf(stderr,
+                     "usage: zelmark-realtime-bench FLASH-PROGRAM WINDOW-STARTUP-PROGRAM\n");
         return 2;
     }
     PtyZelmark pty;
@@ -65,7 +67,8 @@ int main(int argc, char** argv) {
     pty.stop();
     const PtyStats stats = pty.stats();
     if (update.exitCode != 0 || !stats.flashMatchesImage) {
-        std::fprintf(stderr, "zelmark-realtime-bench: the update failed (exit %d)\n", update.exitCode);
+        std::fprintf(stderr, "zelmark-realtime-bench: the update failed (exit %d)\n",
+                     update.exitCode);
         return 1;
     }
     // The device's limit: every byte on the wire in both directions, the device's own time before
@@ -74,7 +77,8 @@ int main(int argc, char** argv) {
     const double wireS = static_cast<double>(stats.bytesToDevice + stats.bytesFromDevice) *
                          static_cast<double>(VirtualZelmark::ByteTimeNs) / 1e9;
     const double fixedS = (5.0 * protocol::SettlePauseMs + protocol::QueryTimeoutMs +
-                           stats.device.naks * protocol::NakPauseMs) / 1000.0;
+                           stats.device.naks * protocol::NakPauseMs) /
+                          1000.0;
     const double limitS = wireS + static_cast<double>(stats.device.busyUs) / 1e6 + fixedS;
 
     double startupS = 1e9;

@@ -114,7 +114,8 @@ TEST(Capture, WaitsInShortSlicesAndKeepsTheWindowAlive) {
 TEST(Capture, StopsWaitingWhenAskedToStop) {
     VirtualClock clock;
     ScriptedUsb usb(clock);
-    DeviceLink link(usb, clock, embeddedImage(), LinkHooks{{}, [&] { return clock.nowMs() >= 100; }});
+    DeviceLink link(usb, clock, embeddedImage(),
+                    LinkHooks{{}, [&] { return clock.nowMs() >= 100; }});
     MemoryReplyStore store;
     link.CaptureReply(store);
     EXPECT_LE(clock.nowMs(), 110u);

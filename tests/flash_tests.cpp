@@ -2,11 +2,11 @@
 // the real program through a pseudo-terminal in real time.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <functional>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "flashtool.h"
 #include "ptyzelmark.h"
@@ -38,7 +38,11 @@ struct InProcess {
         std::ostringstream out;
         std::ostringstream err;
         std::istringstream in(input);
-        FlashEnvironment env{out, err, in, inIsTerminal, false,
+        FlashEnvironment env{out,
+                             err,
+                             in,
+                             inIsTerminal,
+                             false,
                              [this](const FlashOptions& options) {
                                  device = std::make_shared<VirtualZelmark>(clock);
                                  if (options.source == FlashOptions::Source::Simulate) {
@@ -76,70 +80,178 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
     };
     auto nothing = [](InProcess&) {};
     const Case cases[] = {
-        {"image", {"image"}, nothing, ExitSuccess,
-         {"Model:             Zelmark (3098)\n", "Main version:      1.05\n", "Main firmware:     -----\n",
-          "Target:            0xB2\n", "Submodel:          1\n", "Minimum updater:   1.00\n"}, {}},
-        {"image as JSON", {"image", "--json"}, nothing, ExitSuccess,
-         {"{\"model\":3098,\"modelName\":\"Zelmark\",\"mainVersion\":\"1.05\",\"mainFirmware\":null,"
-          "\"target\":178,\"submodel\":1,\"minUpdaterVersion\":\"1.00\"}\n"}, {}},
-        {"info, fitting device", {"--simulate", "info"}, nothing, ExitSuccess,
+        {"image",
+         {"image"},
+         nothing,
+         ExitSuccess,
+         {"Model:             Zelmark (3098)\n", "Main version:      1.05\n",
+          "Main firmware:     -----\n", "Target:            0xB2\n", "Submodel:          1\n",
+          "Minimum updater:   1.00\n"},
+         {}},
+        {"image as JSON",
+         {"image", "--json"},
+         nothing,
+         ExitSuccess,
+         {"{\"model\":3098,\"modelName\":\"Zelmark\",\"mainVersion\":\"1.05\",\"mainFirmware\":"
+          "null,"
+          "\"target\":178,\"submodel\":1,\"minUpdaterVersion\":\"1.00\"}\n"},
+         {}},
+        {"info, fitting device",
+         {"--simulate", "info"},
+         nothing,
+         ExitSuccess,
          {"Serial number:     4660\n", "Current version:   1.04\n", "Current updater:   1.00\n",
-          "Verdict:           fits the image (version 1.05)\n"}, {}},
-        {"info as JSON", {"--simulate=corrupt", "info", "--json"}, nothing, ExitSuccess,
-         {"\"currentVersion\":\"Corrupt\"", "\"verdict\":\"ready\",\"fits\":true}"}, {}},
-        {"info in Danish", {"--lang", "da", "--simulate", "info"}, nothing, ExitSuccess,
-         {"Serienummer:       4660\n"}, {}},
-        {"info, refused device", {"--simulate=old-updater", "info"}, nothing, ExitSuccess,
-         {"refused: updater 0.99, the image needs 1.00 or newer"}, {}},
-        {"update, fitting device", {"--simulate", "update", "--yes"}, nothing, ExitSuccess,
+          "Verdict:           fits the image (version 1.05)\n"},
+         {}},
+        {"info as JSON",
+         {"--simulate=corrupt", "info", "--json"},
+         nothing,
+         ExitSuccess,
+         {"\"currentVersion\":\"Corrupt\"", "\"verdict\":\"ready\",\"fits\":true}"},
+         {}},
+        {"info in Danish",
+         {"--lang", "da", "--simulate", "info"},
+         nothing,
+         ExitSuccess,
+         {"Serienummer:       4660\n"},
+         {}},
+        {"info, refused device",
+         {"--simulate=old-updater", "info"},
+         nothing,
+         ExitSuccess,
+         {"refused: updater 0.99, the image needs 1.00 or newer"},
+         {}},
+        {"update, fitting device",
+         {"--simulate", "update", "--yes"},
+         nothing,
+         ExitSuccess,
          {"block 10 of 92    5180 bytes", "block 92 of 92   47138 bytes", "Done: 47138 bytes",
-          "Remove the USB cable from Zelmark again."}, {}},
-        {"update, other model", {"--simulate=other-model", "update", "--yes"}, nothing, ExitRefused,
-         {}, {"Refused: model 3099, the image is for model 3098\n", "Wrong Dravelin. "}},
-        {"update, other submodel", {"--simulate=other-submodel", "update", "--yes"}, nothing,
-         ExitRefused, {}, {"submodel 2, the image is for submodel 1"}},
-        {"update, old updater, Danish", {"--simulate=old-updater", "--lang", "da", "update", "--yes"},
-         nothing, ExitRefused, {}, {"updater 0.99, the image needs 1.00", "Forkert version af Firmware!"}},
-        {"unreadable reply", {"--simulate", "info"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.device().infoReply.omitMarker = true; }; },
-         ExitUnreadableReply, {}, {"information reply could not be read: Read beyond end of file"}},
-        {"no device", {"--simulate", "info"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.unplug(); }; }, ExitNoDevice, {},
+          "Remove the USB cable from Zelmark again."},
+         {}},
+        {"update, other model",
+         {"--simulate=other-model", "update", "--yes"},
+         nothing,
+         ExitRefused,
+         {},
+         {"Refused: model 3099, the image is for model 3098\n", "Wrong Dravelin. "}},
+        {"update, other submodel",
+         {"--simulate=other-submodel", "update", "--yes"},
+         nothing,
+         ExitRefused,
+         {},
+         {"submodel 2, the image is for submodel 1"}},
+        {"update, old updater, Danish",
+         {"--simulate=old-updater", "--lang", "da", "update", "--yes"},
+         nothing,
+         ExitRefused,
+         {},
+         {"updater 0.99, the image needs 1.00", "Forkert version af Firmware!"}},
+        {"unreadable reply",
+         {"--simulate", "info"},
+         [](InProcess& p) {
+             p.setup = [](VirtualZelmark& d) { d.device().infoReply.omitMarker = true; };
+         },
+         ExitUnreadableReply,
+         {},
+         {"information reply could not be read: Read beyond end of file"}},
+        {"no device",
+         {"--simulate", "info"},
+         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.unplug(); }; },
+         ExitNoDevice,
+         {},
          {"No Zelmark found."}},
-        {"port held by another program", {"--simulate", "info"},
+        {"port held by another program",
+         {"--simulate", "info"},
          [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.openStatus = SiDeviceBusy; }; },
-         ExitNoDevice, {}, {"(virtual): device busy", "in use by another program"}},
-        {"no permission", {"--simulate", "update", "--yes"},
+         ExitNoDevice,
+         {},
+         {"(virtual): device busy", "in use by another program"}},
+        {"no permission",
+         {"--simulate", "update", "--yes"},
          [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.openStatus = SiAccessDenied; }; },
-         ExitNoDevice, {}, {"access denied", "60-zelmark.rules"}},
-        {"transfer recovers", {"--simulate", "update", "--yes"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.device().faults.nak.atFrames = {5}; }; },
-         ExitSuccess, {"Done: 47138 bytes", "1 resends."}, {}},
-        {"transfer fails", {"--simulate", "update", "--yes"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.device().faults.silentFromFrame = 30; }; },
-         ExitTransferFailed, {},
+         ExitNoDevice,
+         {},
+         {"access denied", "60-zelmark.rules"}},
+        {"transfer recovers",
+         {"--simulate", "update", "--yes"},
+         [](InProcess& p) {
+             p.setup = [](VirtualZelmark& d) { d.device().faults.nak.atFrames = {5}; };
+         },
+         ExitSuccess,
+         {"Done: 47138 bytes", "1 resends."},
+         {}},
+        {"transfer fails",
+         {"--simulate", "update", "--yes"},
+         [](InProcess& p) {
+             p.setup = [](VirtualZelmark& d) { d.device().faults.silentFromFrame = 30; };
+         },
+         ExitTransferFailed,
+         {},
          {"Transfer failed at frame 30 of 92 (flash 0x7A00): no ACK after 10 attempts, no reply.",
           "The update did not complete."}},
-        {"cable pulled", {"--simulate", "update", "--yes"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.device().faults.unplugAtFrame = 92; }; },
-         ExitTransferFailed, {},
+        {"cable pulled",
+         {"--simulate", "update", "--yes"},
+         [](InProcess& p) {
+             p.setup = [](VirtualZelmark& d) { d.device().faults.unplugAtFrame = 92; };
+         },
+         ExitTransferFailed,
+         {},
          {"Transfer failed at frame 92 of 92 (flash 0xFFE0): the device went away"}},
-        {"interrupted", {"--simulate", "update", "--yes"},
-         [](InProcess& p) { p.interruptAtFrame = 20; }, ExitInterrupted, {},
-         {"Interrupted after frame 20 of 92 (flash 0x6600) was acknowledged; the device is closed."}},
-        {"confirmed at the prompt", {"--simulate", "update"},
-         [](InProcess& p) { p.inIsTerminal = true; p.input = "y\n"; }, ExitSuccess,
-         {"Send the new firmware to this Zelmark? [y/N] ", "Done: 47138 bytes"}, {}},
-        {"declined at the prompt", {"--simulate", "update"},
-         [](InProcess& p) { p.inIsTerminal = true; p.input = "n\n"; }, ExitInterrupted, {},
+        {"interrupted",
+         {"--simulate", "update", "--yes"},
+         [](InProcess& p) { p.interruptAtFrame = 20; },
+         ExitInterrupted,
+         {},
+         {"Interrupted after frame 20 of 92 (flash 0x6600) was acknowledged; the device is "
+          "closed."}},
+        {"confirmed at the prompt",
+         {"--simulate", "update"},
+         [](InProcess& p) {
+             p.inIsTerminal = true;
+             p.input = "y\n";
+         },
+         ExitSuccess,
+         {"Send the new firmware to this Zelmark? [y/N] ", "Done: 47138 bytes"},
+         {}},
+        {"declined at the prompt",
+         {"--simulate", "update"},
+         [](InProcess& p) {
+             p.inIsTerminal = true;
+             p.input = "n\n";
+         },
+         ExitInterrupted,
+         {},
          {"Nothing was sent."}},
-        {"no terminal and no --yes", {"--simulate", "update"}, nothing, ExitUsage, {},
+        {"no terminal and no --yes",
+         {"--simulate", "update"},
+         nothing,
+         ExitUsage,
+         {},
          {"update needs --yes when standard input is not a terminal"}},
-        {"no command", {"--simulate"}, nothing, ExitUsage, {}, {"a command is needed", "Exit codes:"}},
-        {"two sources", {"--port", "/dev/ttyUSB0", "--simulate", "info"}, nothing, ExitUsage, {},
+        {"no command",
+         {"--simulate"},
+         nothing,
+         ExitUsage,
+         {},
+         {"a command is needed", "Exit codes:"}},
+        {"two sources",
+         {"--port", "/dev/ttyUSB0", "--simulate", "info"},
+         nothing,
+         ExitUsage,
+         {},
          {"exclude each other"}},
-        {"unknown preset", {"--simulate=blue", "info"}, nothing, ExitUsage, {}, {"unknown preset 'blue'"}},
-        {"JSON with update", {"--simulate", "update", "--json"}, nothing, ExitUsage, {}, {"--json goes with"}},
+        {"unknown preset",
+         {"--simulate=blue", "info"},
+         nothing,
+         ExitUsage,
+         {},
+         {"unknown preset 'blue'"}},
+        {"JSON with update",
+         {"--simulate", "update", "--json"},
+         nothing,
+         ExitUsage,
+         {},
+         {"--json goes with"}},
         {"help", {"--help"}, nothing, ExitSuccess, {"Exit codes:", "130  interrupted"}, {}},
     };
     for (const Case& c : cases) {
@@ -148,17 +260,20 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
         const Outcome run = tool.run(c.args);
         EXPECT_EQ(run.code, c.code) << c.name << "\n" << run.out << run.err;
         for (const std::string& part : c.inOut) {
-            EXPECT_TRUE(contains(run.out, part)) << c.name << ": no \"" << part << "\" in\n" << run.out;
+            EXPECT_TRUE(contains(run.out, part)) << c.name << ": no \"" << part << "\" in\n"
+                                                 << run.out;
         }
         for (const std::string& part : c.inErr) {
-            EXPECT_TRUE(contains(run.err, part)) << c.name << ": no \"" << part << "\" in\n" << run.err;
+            EXPECT_TRUE(contains(run.err, part)) << c.name << ": no \"" << part << "\" in\n"
+                                                 << run.err;
         }
         if (run.code == ExitSuccess && c.args.back() != "info" && tool.device &&
             tool.device->device().stats().framesReceived > 0) {
             EXPECT_TRUE(tool.device->flashEquals(embeddedImage())) << c.name;
         }
         if (c.code == ExitRefused || c.code == ExitUsage) {
-            EXPECT_TRUE(!tool.device || tool.device->device().stats().framesReceived == 0) << c.name;
+            EXPECT_TRUE(!tool.device || tool.device->device().stats().framesReceived == 0)
+                << c.name;
         }
     }
 }
@@ -171,13 +286,11 @@ TEST(FlashTool, TraceLabelsEveryFrame) {
     ASSERT_EQ(tool.run({"--simulate", "--trace", trace, "update", "--yes"}).code, ExitSuccess);
     const std::vector<std::uint8_t> bytes = TempDir::read(trace);
     const std::string text(bytes.begin(), bytes.end());
-    for (const char* part : {"-> 8 bytes, command 9: 78 87 09 F6 00 00 00 00",
-                             "<- 22 bytes, reply: 00 55 AA CC 0C 1A",
-                             "-> 8 bytes, command 23: 78 87 17 E8",
-                             "-> 518 bytes, block 17 at 0x6000: A1 ",
-                             "<- 1 byte, NAK: 15", "<- 1 byte, ACK: 06",
-                             "-> 518 bytes, vector block at 0xFFE0: A2 ", "open device 0",
-                             "close"}) {
+    for (const char* part :
+         {"-> 8 bytes, command 9: 78 87 09 F6 00 00 00 00", "<- 22 bytes, reply: 00 55 AA CC 0C 1A",
+          "-> 8 bytes, command 23: 78 87 17 E8", "-> 518 bytes, block 17 at 0x6000: A1 ",
+          "<- 1 byte, NAK: 15", "<- 1 byte, ACK: 06", "-> 518 bytes, vector block at 0xFFE0: A2 ",
+          "open device 0", "close"}) {
         EXPECT_TRUE(contains(text, part)) << part;
     }
     // Time stamps in milliseconds: the first block goes out after the two 250 ms pauses.
@@ -188,7 +301,7 @@ TEST(FlashTool, TraceLabelsEveryFrame) {
 namespace {
 
 Outcome runProgram(const std::vector<std::string>& args,
-                      const std::function<bool(const std::string&, pid_t)>& onOutput = {}) {
+                   const std::function<bool(const std::string&, pid_t)>& onOutput = {}) {
     int outPipe[2];
     int errPipe[2];
     if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
@@ -204,7 +317,8 @@ Outcome runProgram(const std::vector<std::string>& args,
         std::string program = ZELMARK_FLASH_PROGRAM;
         argv.push_back(program.data());
         std::vector<std::string> copies = args;
-        for (std::string& a : copies) argv.push_back(a.data());
+        for (std::string& a : copies)
+            argv.push_back(a.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(127);
@@ -270,12 +384,13 @@ TEST_F(PtyRun, RefusedDeviceAndPulledCable) {
 
 TEST_F(PtyRun, CtrlCStopsAtAFrameBoundary) {
     start();
-    const Outcome run =
-        runProgram({"--port", pty.portPath(), "update", "--yes"}, [](const std::string& out, pid_t pid) {
-            if (!contains(out, "block 20 of 92")) return false;
-            ::kill(pid, SIGINT);
-            return true;
-        });
+    const Outcome run = runProgram({"--port", pty.portPath(), "update", "--yes"},
+                                   [](const std::string& out, pid_t pid) {
+                                       if (!contains(out, "block 20 of 92"))
+                                           return false;
+                                       ::kill(pid, SIGINT);
+                                       return true;
+                                   });
     EXPECT_EQ(run.code, ExitInterrupted) << run.err;
     EXPECT_TRUE(contains(run.err, "Interrupted after frame")) << run.err;
     EXPECT_TRUE(contains(run.err, "the device is closed")) << run.err;

@@ -14,7 +14,8 @@ using namespace zelmark;
 
 namespace {
 
-std::vector<std::uint8_t> commandFrame(std::uint8_t code, std::uint16_t first, std::uint16_t second) {
+std::vector<std::uint8_t> commandFrame(std::uint8_t code, std::uint16_t first,
+                                       std::uint16_t second) {
     std::array<std::uint8_t, 8> tx{};
     buildCommandFrame(tx.data(), code, first, second);
     return {tx.begin(), tx.end()};

@@ -13,8 +13,9 @@ TEST(EmbeddedImage, HeaderHoldsTheDeliveredValues) {
     const ImageBytes image = embeddedImage();
     EXPECT_GE(FirmwareImageStoredSize, FirmwareImageSize);
     const std::vector<std::uint8_t> preamble(image.begin(), image.begin() + 16);
-    EXPECT_EQ(preamble, (std::vector<std::uint8_t>{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA,
-                                                   0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0xCC}));
+    EXPECT_EQ(preamble,
+              (std::vector<std::uint8_t>{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0x55, 0x55,
+                                         0x55, 0x55, 0x55, 0x55, 0x55, 0xCC}));
     EXPECT_EQ(TargetCode(image), 0xB2);
     EXPECT_EQ(ModelCode(image), 3098);  // bytes 1A 0C, low byte first: not 6668
     EXPECT_EQ(MainVersion(image), 105);
@@ -59,8 +60,8 @@ TEST(ImageHeader, FieldsReadLowByteFirst) {
 
 TEST(VersionText, FormatsHundredths) {
     const std::pair<unsigned, const char*> cases[] = {
-        {105, "1.05"}, {100, "1.00"}, {5, "0.05"}, {0, "0.00"}, {1000, "10.00"}, {65535, "655.35"},
-        {254, "2.54"}};
+        {105, "1.05"},   {100, "1.00"},     {5, "0.05"},  {0, "0.00"},
+        {1000, "10.00"}, {65535, "655.35"}, {254, "2.54"}};
     for (const auto& [version, text] : cases) {
         EXPECT_EQ(VersionText(version), text) << version;
     }

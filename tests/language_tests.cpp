@@ -5,15 +5,23 @@ using namespace zelmark;
 
 namespace {
 
-QString text(TextId id, std::uint8_t language) { return QString::fromUtf8(catalogueText(id, language)); }
+QString text(TextId id, std::uint8_t language) {
+    return QString::fromUtf8(catalogueText(id, language));
+}
 
 // The standing captions that ApplyLanguage sets, in its order.
 struct Standing {
     QString title, lap1, orderBox, explanationBox, softwareBox, label4, lap12, comment;
     QStringList steps;
     static Standing of(const TForm1& f) {
-        return {f.windowTitle(), f.Lap1->text(), f.OrderBox->title(), f.ExplanationBox->title(),
-                f.SoftwareBox->title(), f.Label4->text(), f.Lap12->text(), f.Comment->text(),
+        return {f.windowTitle(),
+                f.Lap1->text(),
+                f.OrderBox->title(),
+                f.ExplanationBox->title(),
+                f.SoftwareBox->title(),
+                f.Label4->text(),
+                f.Lap12->text(),
+                f.Comment->text(),
                 {f.Step1->text(), f.Step2->text(), f.Step5->text(), f.Step6->text(),
                  f.Step7->text(), f.Step8->text()}};
     }
@@ -37,7 +45,8 @@ TEST(TextCatalogue, HoldsBothColumnsAndNoGerman) {
     }
     EXPECT_EQ(text(TxtFinish, LangDanish), QString::fromUtf8("F\u00C6RDIG"));
     EXPECT_EQ(text(TxtSequence, LangDanish), QString::fromUtf8("R\u00E6kkef\u00F8lge"));
-    EXPECT_EQ(text(TxtStep6, LangDanish), QString::fromUtf8("Step 6: kontroll\u00E9r versionsnummeret"));
+    EXPECT_EQ(text(TxtStep6, LangDanish),
+              QString::fromUtf8("Step 6: kontroll\u00E9r versionsnummeret"));
 }
 
 TEST_F(WindowFixture, StartsInEnglishWithTheIntro) {

@@ -44,7 +44,8 @@ TEST_F(QueryFixture, ReadsTheRecordBehindTheMarker) {
 TEST_F(QueryFixture, ExchangeOrderAndTiming) {
     ScriptedUsb usb(clock);
     usb.onWrite = [&](const std::vector<std::uint8_t>&) {
-        usb.replies.push_back({0x11, 0x22, 0xCC, 0x0C, 0x1A, 0x34, 0x12, 0, 0, 0, 0x68, 0x00, 0, 0, 1, 100, 0, 0, 0});
+        usb.replies.push_back(
+            {0x11, 0x22, 0xCC, 0x0C, 0x1A, 0x34, 0x12, 0, 0, 0, 0x68, 0x00, 0, 0, 1, 100, 0, 0, 0});
     };
     DeviceLink scripted(usb, clock, embeddedImage());
     ASSERT_EQ(scripted.queryInformation(reply), QueryOutcome::Read);
@@ -66,7 +67,7 @@ TEST(Verdict, FirstFailingTestDecides) {
     };
     const Case cases[] = {
         {{3098, 1, 104, 1, 100}, Verdict::Ready},
-        {{3098, 1, 104, 1, 255}, Verdict::Ready},          // 255 passes the updater test
+        {{3098, 1, 104, 1, 255}, Verdict::Ready},  // 255 passes the updater test
         {{3098, 1, 104, 1, 99}, Verdict::WrongFirmware},
         {{3098, 1, 104, 2, 100}, Verdict::WrongSubmodel},
         {{3098, 1, 104, 2, 99}, Verdict::WrongFirmware},  // updater before submodel

@@ -2,10 +2,10 @@
 // pseudo-terminal, the backend on its slave side, in real time.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 
 #include "devicelink.h"
 #include "ptyzelmark.h"

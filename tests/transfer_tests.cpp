@@ -44,7 +44,8 @@ TEST_F(TransferFixture, CleanUpdateProgramsTheWholeImage) {
     EXPECT_FALSE(device.isOpen());
     // 750 ms of pauses, then per frame its wire time, the programming time and the ACK's wire time.
     const double perFrameUs = 518 * 10.851 + 38000 + 10.851;
-    EXPECT_NEAR(static_cast<double>(clock.nowUs()), 750000 + 8 * 10.851 + 92 * perFrameUs, 92 * 12.0);
+    EXPECT_NEAR(static_cast<double>(clock.nowUs()), 750000 + 8 * 10.851 + 92 * perFrameUs,
+                92 * 12.0);
 }
 
 TEST_F(TransferFixture, FaultsAreRecoveredOrGivenUpNeverReportedAsSuccess) {
@@ -58,23 +59,42 @@ TEST_F(TransferFixture, FaultsAreRecoveredOrGivenUpNeverReportedAsSuccess) {
     const Case cases[] = {
         {"NAK at frame 5", [](TransferFaults& f) { f.nak.atFrames = {5}; },
          TransferOutcome::Completed, FailureReason::None, 0},
-        {"NAKs at 5 % from a seed", [](TransferFaults& f) { f.nak.probability = 0.05; f.seed = 7; },
+        {"NAKs at 5 % from a seed",
+         [](TransferFaults& f) {
+             f.nak.probability = 0.05;
+             f.seed = 7;
+         },
          TransferOutcome::Completed, FailureReason::None, 0},
         {"lost reply", [](TransferFaults& f) { f.lostReply.atFrames = {10}; },
          TransferOutcome::Completed, FailureReason::None, 0},
         {"late reply", [](TransferFaults& f) { f.lateReply.atFrames = {20}; },
          TransferOutcome::Completed, FailureReason::None, 0},
-        {"garbage reply", [](TransferFaults& f) { f.garbageReply.atFrames = {30, 92}; },
+        {"garbage reply",
+         [](TransferFaults& f) {
+             f.garbageReply.atFrames = {30, 92};
+         },
          TransferOutcome::Completed, FailureReason::None, 0},
-        {"corrupted frame", [](TransferFaults& f) { f.corruptFrame.atFrames = {40, 92}; },
+        {"corrupted frame",
+         [](TransferFaults& f) {
+             f.corruptFrame.atFrames = {40, 92};
+         },
          TransferOutcome::Completed, FailureReason::None, 0},
-        {"mixed faults at random", [](TransferFaults& f) {
-             f.nak.probability = 0.03; f.lostReply.probability = 0.02;
-             f.garbageReply.probability = 0.02; f.corruptFrame.probability = 0.02; f.seed = 99; },
+        {"mixed faults at random",
+         [](TransferFaults& f) {
+             f.nak.probability = 0.03;
+             f.lostReply.probability = 0.02;
+             f.garbageReply.probability = 0.02;
+             f.corruptFrame.probability = 0.02;
+             f.seed = 99;
+         },
          TransferOutcome::Completed, FailureReason::None, 0},
         {"silent from frame 50", [](TransferFaults& f) { f.silentFromFrame = 50; },
          TransferOutcome::Failed, FailureReason::NoAcknowledge, 50},
-        {"ten NAKs for one frame", [](TransferFaults& f) { for (unsigned k = 7; k < 17; ++k) f.nak.atFrames.insert(k); },
+        {"ten NAKs for one frame",
+         [](TransferFaults& f) {
+             for (unsigned k = 7; k < 17; ++k)
+                 f.nak.atFrames.insert(k);
+         },
          TransferOutcome::Failed, FailureReason::NoAcknowledge, 7},
         {"cable pulled at frame 60", [](TransferFaults& f) { f.unplugAtFrame = 60; },
          TransferOutcome::Failed, FailureReason::DeviceGone, 60},
@@ -225,5 +245,6 @@ TEST(TransferReplies, WaitsInSlicesOfAtMostTenMilliseconds) {
     EXPECT_EQ(result.outcome, TransferOutcome::Failed);
     EXPECT_EQ(result.reason, FailureReason::NoAcknowledge);
     EXPECT_EQ(usb.count("SI_Write"), 1 + static_cast<int>(protocol::MaxFrameAttempts));
-    EXPECT_GE(pumps, static_cast<int>(protocol::MaxFrameAttempts * protocol::ReplyTimeoutMs / protocol::WaitSliceMs));
+    EXPECT_GE(pumps, static_cast<int>(protocol::MaxFrameAttempts * protocol::ReplyTimeoutMs /
+                                      protocol::WaitSliceMs));
 }

@@ -38,7 +38,8 @@ struct DeviceFixture : ::testing::Test {
         std::uint32_t read = 0;
         std::uint32_t queued = 0, status = 0;
         device.SI_CheckRXQueue(handle, &queued, &status);
-        if (queued == 0) return -1;
+        if (queued == 0)
+            return -1;
         device.SI_Read(handle, &byte, 1, &read);
         return read == 1 ? byte : -1;
     }

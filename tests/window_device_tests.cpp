@@ -54,14 +54,22 @@ TEST_F(DeviceWindow, QueryShowsTheDeviceAndItsVerdict) {
     };
     const QColor plain;  // left as it was
     const Case cases[] = {
-        {"fit, older version", 3098, 104, 1, 100, StepReady, "Zelmark", "1.04", "1.00", TForm1::clGreen, plain, plain},
-        {"fit, same version", 3098, 105, 1, 100, StepReady, "Zelmark", "1.05", "1.00", plain, plain, plain},
-        {"fit, version 5", 3098, 5, 1, 100, StepReady, "Zelmark", "0.05", "1.00", TForm1::clGreen, plain, plain},
-        {"corrupt", 3098, 26505, 1, 100, StepReady, "Zelmark", "Corrupt", "1.00", TForm1::clRed, plain, plain},
-        {"other model", 3099, 104, 1, 100, StepWrongModel, "3099", "1.04", "1.00", TForm1::clGreen, TForm1::clRed, plain},
-        {"old updater", 3098, 104, 1, 99, StepWrongFirmware, "Zelmark", "1.04", "", TForm1::clGreen, plain, TForm1::clRed},
-        {"updater 255", 3098, 104, 1, 255, StepReady, "Zelmark", "1.04", "", TForm1::clGreen, plain, plain},
-        {"other submodel", 3098, 104, 2, 100, StepWrongSubmodel, "Zelmark", "1.04", "1.00", TForm1::clGreen, TForm1::clRed, plain},
+        {"fit, older version", 3098, 104, 1, 100, StepReady, "Zelmark", "1.04", "1.00",
+         TForm1::clGreen, plain, plain},
+        {"fit, same version", 3098, 105, 1, 100, StepReady, "Zelmark", "1.05", "1.00", plain, plain,
+         plain},
+        {"fit, version 5", 3098, 5, 1, 100, StepReady, "Zelmark", "0.05", "1.00", TForm1::clGreen,
+         plain, plain},
+        {"corrupt", 3098, 26505, 1, 100, StepReady, "Zelmark", "Corrupt", "1.00", TForm1::clRed,
+         plain, plain},
+        {"other model", 3099, 104, 1, 100, StepWrongModel, "3099", "1.04", "1.00", TForm1::clGreen,
+         TForm1::clRed, plain},
+        {"old updater", 3098, 104, 1, 99, StepWrongFirmware, "Zelmark", "1.04", "", TForm1::clGreen,
+         plain, TForm1::clRed},
+        {"updater 255", 3098, 104, 1, 255, StepReady, "Zelmark", "1.04", "", TForm1::clGreen, plain,
+         plain},
+        {"other submodel", 3098, 104, 2, 100, StepWrongSubmodel, "Zelmark", "1.04", "1.00",
+         TForm1::clGreen, TForm1::clRed, plain},
     };
     for (const Case& c : cases) {
         open();  // a fresh window: colours and Lap6 keep what earlier queries left
@@ -130,9 +138,9 @@ TEST_F(DeviceWindow, DeviceThatDoesNotOpenChangesOnlyTheClosingTexts) {
 }
 
 TEST_F(DeviceWindow, OpenFailuresAreExplainedWithTheirFix) {
-    const std::pair<SiStatus, TextId> cases[] = {
-        {SiAccessDenied, TxtAccessDenied}, {SiDeviceBusy, TxtDeviceBusy},
-        {SiSeveralDevices, TxtSeveralDevices}};
+    const std::pair<SiStatus, TextId> cases[] = {{SiAccessDenied, TxtAccessDenied},
+                                                 {SiDeviceBusy, TxtDeviceBusy},
+                                                 {SiSeveralDevices, TxtSeveralDevices}};
     for (const auto& [status, explanation] : cases) {
         device.openStatus = status;
         form->DKBtnClick();
@@ -208,7 +216,8 @@ TEST_F(DeviceWindow, TransferThatCannotOpenChangesNothingButTheTimer) {
     EXPECT_EQ(form->Comment->text(), comment);
     EXPECT_TRUE(form->GoBtn->isEnabled());
     EXPECT_FALSE(form->Step6->isEnabled());
-    EXPECT_EQ(device.wireStats().bytesToDevice, 8u + 0u + 0u - 0u + 0u);  // only the query's command
+    EXPECT_EQ(device.wireStats().bytesToDevice,
+              8u + 0u + 0u - 0u + 0u);  // only the query's command
 }
 
 TEST_F(DeviceWindow, LanguageSwitchDuringTheTransfer) {

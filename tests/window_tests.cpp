@@ -1,9 +1,9 @@
-#include <QFontMetrics>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QFontMetrics>
 
-#include <cstdio>
 #include <QTest>
+#include <cstdio>
 
 #include "artwork.h"
 #include "scratchfile.h"
@@ -33,15 +33,24 @@ TEST_F(WindowFixture, ControlsStandWhereTheDesignPutsThem) {
         QRect geometry;
     };
     const Placement placements[] = {
-        {"OrderBox", {16, 16, 377, 161}},    {"GoBtn", {16, 416, 313, 89}},
-        {"ExplanationBox", {16, 192, 377, 97}}, {"GroupBox3", {16, 304, 180, 97}},
-        {"SoftwareBox", {213, 304, 180, 97}},  {"UKBtn", {352, 416, 41, 25}},
-        {"DKBtn", {352, 448, 41, 25}},         {"GBtn", {352, 480, 41, 25}},
-        {"Comment", {16, 16, 345, 73}},        {"Lap1", {98, 16, 70, 13}},
-        {"Lap2", {72, 32, 96, 13}},            {"Lap3", {98, 48, 70, 13}},
-        {"Lap4", {98, 64, 70, 13}},            {"Lap6", {98, 80, 70, 13}},
-        {"SW1", {98, 16, 70, 13}},             {"SW2", {98, 32, 70, 13}},
-        {"SW6", {98, 48, 70, 13}},             {"SW3", {48, 64, 120, 13}},
+        {"OrderBox", {16, 16, 377, 161}},
+        {"GoBtn", {16, 416, 313, 89}},
+        {"ExplanationBox", {16, 192, 377, 97}},
+        {"GroupBox3", {16, 304, 180, 97}},
+        {"SoftwareBox", {213, 304, 180, 97}},
+        {"UKBtn", {352, 416, 41, 25}},
+        {"DKBtn", {352, 448, 41, 25}},
+        {"GBtn", {352, 480, 41, 25}},
+        {"Comment", {16, 16, 345, 73}},
+        {"Lap1", {98, 16, 70, 13}},
+        {"Lap2", {72, 32, 96, 13}},
+        {"Lap3", {98, 48, 70, 13}},
+        {"Lap4", {98, 64, 70, 13}},
+        {"Lap6", {98, 80, 70, 13}},
+        {"SW1", {98, 16, 70, 13}},
+        {"SW2", {98, 32, 70, 13}},
+        {"SW6", {98, 48, 70, 13}},
+        {"SW3", {48, 64, 120, 13}},
         {"SW4", {98, 80, 70, 13}},
     };
     for (const Placement& p : placements) {
@@ -49,7 +58,7 @@ TEST_F(WindowFixture, ControlsStandWhereTheDesignPutsThem) {
         ASSERT_NE(control, nullptr) << p.name;
         EXPECT_EQ(control->geometry(), p.geometry) << p.name;
     }
-    const std::pair<const char*, int> stepRows[] = {{"Step1", 16}, {"Step2", 40}, {"Step5", 64},
+    const std::pair<const char*, int> stepRows[] = {{"Step1", 16}, {"Step2", 40},  {"Step5", 64},
                                                     {"Step6", 88}, {"Step7", 112}, {"Step8", 136}};
     for (const auto& [name, top] : stepRows) {
         const auto* label = form->findChild<QLabel*>(name);
@@ -160,10 +169,12 @@ TEST_F(WindowFixture, EnterPressesTheBigButton) {
 }
 
 TEST(Artwork, FlagsAreFramedAndTransparent) {
-    for (auto flag : {artwork::Flag::UnitedKingdom, artwork::Flag::Denmark, artwork::Flag::Germany}) {
+    for (auto flag :
+         {artwork::Flag::UnitedKingdom, artwork::Flag::Denmark, artwork::Flag::Germany}) {
         const QImage picture = artwork::flagPicture(flag);
         EXPECT_EQ(picture.size(), QSize(26, 14));
-        for (QPoint corner : {QPoint(0, 0), QPoint(25, 0), QPoint(0, 13), QPoint(25, 13), QPoint(12, 0)}) {
+        for (QPoint corner :
+             {QPoint(0, 0), QPoint(25, 0), QPoint(0, 13), QPoint(25, 13), QPoint(12, 0)}) {
             EXPECT_EQ(qAlpha(picture.pixel(corner)), 0);
         }
         EXPECT_EQ(qAlpha(picture.pixel(1, 1)), 255);
@@ -190,7 +201,8 @@ TEST_F(WindowFixture, EveryTextFitsItsControl) {
         return QFontMetrics(w->font()).horizontalAdvance(text);
     };
     auto check = [&](bool fits, const QString& what) {
-        if (!fits) misfits.push_back(what.toStdString());
+        if (!fits)
+            misfits.push_back(what.toStdString());
     };
     for (std::uint8_t language : {LangDanish, LangEnglish}) {
         auto text = [&](TextId id) { return QString::fromUtf8(catalogueText(id, language)); };
@@ -220,10 +232,11 @@ TEST_F(WindowFixture, EveryTextFitsItsControl) {
         }
         // Caption labels end before the values beside them begin.
         check(10 + width(form->Label4, text(TxtSent)) < form->SW4->x(), text(TxtSent));
-        check(10 + width(form->Lap12, text(TxtSerialNumber)) < form->Lap3->x(), text(TxtSerialNumber));
+        check(10 + width(form->Lap12, text(TxtSerialNumber)) < form->Lap3->x(),
+              text(TxtSerialNumber));
     }
-    for (const char* fixed : {"Status:", "Current version:", "Current updater:", "Main version:",
-                              "Main firmware:"}) {
+    for (const char* fixed :
+         {"Status:", "Current version:", "Current updater:", "Main version:", "Main firmware:"}) {
         check(10 + width(form->Lap13, fixed) < 98, fixed);
     }
     check(width(form->Lap2, "Zelmark") <= form->Lap2->width(), "Zelmark");
@@ -250,7 +263,8 @@ TEST(ScratchFile, FallsBackToAWritableDirectory) {
             ::_exit(100);
         }
         const QByteArray path = scratchFilePath(QStringLiteral("/")).toLocal8Bit();
-        [[maybe_unused]] auto n = ::write(toParent[1], path.constData(), static_cast<std::size_t>(path.size()));
+        [[maybe_unused]] auto n =
+            ::write(toParent[1], path.constData(), static_cast<std::size_t>(path.size()));
         FILE* file = std::fopen(path.constData(), "wb");
         ::_exit(file ? 0 : 1);
     }

@@ -19,8 +19,8 @@ protected:
     // The six step labels, top to bottom, as lit (1) or greyed (0).
     std::string lit() const {
         std::string s;
-        for (const QLabel* label : {form->Step1, form->Step2, form->Step5, form->Step6, form->Step7,
-                                    form->Step8}) {
+        for (const QLabel* label :
+             {form->Step1, form->Step2, form->Step5, form->Step6, form->Step7, form->Step8}) {
             s += label->isEnabled() ? '1' : '0';
         }
         return s;
@@ -53,7 +53,7 @@ TEST_F(Wizard, NormalRoadFromStartToFinish) {
     press();
     expectState(StepConnect, "010000", TxtConnect, "Next step", false, "waiting for the cable");
     EXPECT_EQ(device.wireStats().bytesToDevice, 0u);  // no device: no traffic
-    press();  // a press in step 4 changes nothing
+    press();                                          // a press in step 4 changes nothing
     expectState(StepConnect, "010000", TxtConnect, "Next step", false, "press in step 4");
 
     device.plug();
@@ -259,8 +259,10 @@ TEST_F(Wizard, LanguageSwitchDuringTheTransfer) {
     form->DKBtnClick();
     QString commentAfterSwitch;
     device.onBlockFrame = [&](unsigned frame) {
-        if (frame == 5) form->UKBtnClick();
-        if (frame == 50) commentAfterSwitch = form->Comment->text();
+        if (frame == 5)
+            form->UKBtnClick();
+        if (frame == 50)
+            commentAfterSwitch = form->Comment->text();
     };
     press();
     EXPECT_EQ(commentAfterSwitch, text(TxtIntro, LangEnglish));
@@ -298,7 +300,8 @@ TEST_F(Wizard, CloseDuringTheTransferStopsAtAFrameBoundaryThenCloses) {
     press();
     press();
     device.onBlockFrame = [&](unsigned frame) {
-        if (frame == 20) form->close();
+        if (frame == 20)
+            form->close();
     };
     press();
     EXPECT_TRUE(form->isVisible());  // not hidden under the running transfer

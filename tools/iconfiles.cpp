@@ -19,10 +19,12 @@ int main(int argc, char** argv) {
     const QImage art = artwork::programIcon();
     for (int size : {32, 48, 64, 128}) {
         const int scale = size / art.height();
-        const QImage scaled = art.scaled(art.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
+        const QImage scaled =
+            art.scaled(art.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
         QImage square(size, size, QImage::Format_ARGB32);
         square.fill(Qt::transparent);
-        QPainter(&square).drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2, scaled);
+        QPainter(&square).drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2,
+                                    scaled);
         const QDir dir(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/%1x%1").arg(size));
         if (!QDir().mkpath(dir.path()) || !square.save(dir.filePath("zelmark-updater.png"))) {
             std::fprintf(stderr, "cannot write icons into %s\n", qPrintable(dir.path()));

@@ -54,9 +54,15 @@ QImage flagPicture(Flag flag) {
         p.translate(1, 1);
         p.setClipRect(0, 0, FlagWidth, FlagHeight);
         switch (flag) {
-            case Flag::UnitedKingdom: drawUnionFlag(p); break;
-            case Flag::Denmark: drawDanishFlag(p); break;
-            case Flag::Germany: drawGermanFlag(p); break;
+            case Flag::UnitedKingdom:
+                drawUnionFlag(p);
+                break;
+            case Flag::Denmark:
+                drawDanishFlag(p);
+                break;
+            case Flag::Germany:
+                drawGermanFlag(p);
+                break;
         }
     }
     // The frame's colour is the bottom-left pixel's; it is drawn transparent.
@@ -72,7 +78,9 @@ QImage flagPicture(Flag flag) {
     return result;
 }
 
-QIcon flagIcon(Flag flag) { return QIcon(QPixmap::fromImage(flagPicture(flag))); }
+QIcon flagIcon(Flag flag) {
+    return QIcon(QPixmap::fromImage(flagPicture(flag)));
+}
 
 QImage programIcon() {
     QImage icon(23, 28, QImage::Format_ARGB32);

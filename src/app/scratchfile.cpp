@@ -1,8 +1,8 @@
 #include "scratchfile.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <QStandardPaths>
-#include <unistd.h>
 
 QString scratchFilePath(const QString& currentDirectory) {
     const QString name = QStringLiteral("version.tmp");

@@ -12,8 +12,8 @@
 #include <QTimer>
 
 #include "artwork.h"
-#include "updaterapplication.h"
 #include "imageheader.h"
+#include "updaterapplication.h"
 #include "versiontext.h"
 #include "wizardsteps.h"
 
@@ -34,7 +34,9 @@ QFont pixelFont(int pixelSize, bool bold = false) {
     return font;
 }
 
-QString fromUtf8(const std::string& text) { return QString::fromStdString(text); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -203,7 +205,8 @@ void TForm1::createControls() {
     for (QLabel* caption : {Lap11, Lap12, Lap13, Lap15}) {
         caption->hide();
     }
-    for (QLabel* caption : {Label1, Label2, Label3, Label4, Label6, Lap10, Lap11, Lap12, Lap13, Lap15}) {
+    for (QLabel* caption :
+         {Label1, Label2, Label3, Label4, Label6, Lap10, Lap11, Lap12, Lap13, Lap15}) {
         caption->adjustSize();
     }
 
@@ -219,7 +222,9 @@ void TForm1::createControls() {
 
 // ---- Texts ---------------------------------------------------------------------------------
 
-const char* TForm1::currentText(TextId id) const { return catalogueText(id, Language); }
+const char* TForm1::currentText(TextId id) const {
+    return catalogueText(id, Language);
+}
 
 void TForm1::showText(QLabel* label, TextId id) {
     if (const char* text = currentText(id)) {
@@ -388,7 +393,8 @@ void TForm1::ReadDeviceInfo() {
                 setLabelColour(Lap6, clRed);
                 setLabelColour(Lap15, clRed);
                 break;
-            case Verdict::Ready: break;
+            case Verdict::Ready:
+                break;
         }
         verdictFormed_ = true;
 
@@ -405,10 +411,17 @@ void TForm1::ReadDeviceInfo() {
 void TForm1::explainOpenFailure() {
     // The commonest reasons on Linux, each with its fix; other failures leave the text as it is.
     switch (link_.lastOpenStatus()) {
-        case SiAccessDenied: showText(Comment, TxtAccessDenied); break;
-        case SiDeviceBusy: showText(Comment, TxtDeviceBusy); break;
-        case SiSeveralDevices: showText(Comment, TxtSeveralDevices); break;
-        default: break;
+        case SiAccessDenied:
+            showText(Comment, TxtAccessDenied);
+            break;
+        case SiDeviceBusy:
+            showText(Comment, TxtDeviceBusy);
+            break;
+        case SiSeveralDevices:
+            showText(Comment, TxtSeveralDevices);
+            break;
+        default:
+            break;
     }
 }
 
@@ -507,10 +520,17 @@ void TForm1::GoBtnClick() {
         case StepFinish:
             close();
             break;
-        case StepWrongFirmware: showRefusal(TxtWrongFirmware); break;
-        case StepWrongSubmodel: showRefusal(TxtWrongSubmodel); break;
-        case StepWrongModel: showRefusal(TxtWrongModel); break;
-        default: break;  // step 4 waits for the device
+        case StepWrongFirmware:
+            showRefusal(TxtWrongFirmware);
+            break;
+        case StepWrongSubmodel:
+            showRefusal(TxtWrongSubmodel);
+            break;
+        case StepWrongModel:
+            showRefusal(TxtWrongModel);
+            break;
+        default:
+            break;  // step 4 waits for the device
     }
 }
 

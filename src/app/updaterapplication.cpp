@@ -40,4 +40,6 @@ void UpdaterApplication::setErrorReporter(std::function<void(const QString&)> re
     errorReporter() = std::move(reporter);
 }
 
-void UpdaterApplication::reportError(const QString& message) { errorReporter()(message); }
+void UpdaterApplication::reportError(const QString& message) {
+    errorReporter()(message);
+}

@@ -60,11 +60,14 @@ std::optional<std::string> parseFlashOptions(const std::vector<std::string>& arg
             options.help = true;
         } else if (arg == "--port") {
             const auto path = value();
-            if (!path) return "--port needs a path";
-            if (auto error = setSource(FlashOptions::Source::Port)) return error;
+            if (!path)
+                return "--port needs a path";
+            if (auto error = setSource(FlashOptions::Source::Port))
+                return error;
             options.port = *path;
         } else if (arg == "--simulate" || arg.rfind("--simulate=", 0) == 0) {
-            if (auto error = setSource(FlashOptions::Source::Simulate)) return error;
+            if (auto error = setSource(FlashOptions::Source::Simulate))
+                return error;
             if (arg != "--simulate") {
                 options.preset = arg.substr(std::string("--simulate=").size());
                 if (!presetIdentity(options.preset)) {
@@ -74,7 +77,8 @@ std::optional<std::string> parseFlashOptions(const std::vector<std::string>& arg
             }
         } else if (arg == "--trace") {
             const auto file = value();
-            if (!file) return "--trace needs a file name";
+            if (!file)
+                return "--trace needs a file name";
             options.traceFile = *file;
         } else if (arg == "--lang") {
             const auto language = value();

@@ -55,10 +55,14 @@ std::string modelText(std::uint16_t model) {
 
 const char* verdictName(Verdict verdict) {
     switch (verdict) {
-        case Verdict::Ready: return "ready";
-        case Verdict::WrongFirmware: return "wrong-updater";
-        case Verdict::WrongSubmodel: return "wrong-submodel";
-        case Verdict::WrongModel: return "wrong-model";
+        case Verdict::Ready:
+            return "ready";
+        case Verdict::WrongFirmware:
+            return "wrong-updater";
+        case Verdict::WrongSubmodel:
+            return "wrong-submodel";
+        case Verdict::WrongModel:
+            return "wrong-model";
     }
     return "unknown";
 }
@@ -75,7 +79,8 @@ std::string refusalReason(Verdict verdict, const DeviceInfo& info, ImageBytes im
         case Verdict::WrongSubmodel:
             return "submodel " + std::to_string(info.submodel) + ", the image is for submodel " +
                    std::to_string(Submodel(image));
-        case Verdict::Ready: break;
+        case Verdict::Ready:
+            break;
     }
     return {};
 }
@@ -170,29 +175,38 @@ private:
 
     int explainOpenFailure() {
         const SiStatus status = link_->lastOpenStatus();
-        env_.err << text_(CannotOpen) << " (" << device_.where << "): " << statusName(status) << "\n";
+        env_.err << text_(CannotOpen) << " (" << device_.where << "): " << statusName(status)
+                 << "\n";
         switch (status) {
-            case SiAccessDenied: env_.err << text_(TxtAccessDenied) << "\n"; break;
-            case SiDeviceBusy: env_.err << text_(TxtDeviceBusy) << "\n"; break;
-            case SiSeveralDevices: env_.err << text_(TxtSeveralDevices) << "\n"; break;
-            case SiDeviceNotFound: env_.err << text_(NoDevice) << "\n"; break;
-            default: break;
+            case SiAccessDenied:
+                env_.err << text_(TxtAccessDenied) << "\n";
+                break;
+            case SiDeviceBusy:
+                env_.err << text_(TxtDeviceBusy) << "\n";
+                break;
+            case SiSeveralDevices:
+                env_.err << text_(TxtSeveralDevices) << "\n";
+                break;
+            case SiDeviceNotFound:
+                env_.err << text_(NoDevice) << "\n";
+                break;
+            default:
+                break;
         }
         return ExitNoDevice;
     }
 
     void printInfo() {
         const ImageBytes image = embeddedImage();
-        const std::string current = info_.currentVersion == CorruptVersion
-                                        ? "Corrupt"
-                                        : VersionText(info_.currentVersion);
+        const std::string current =
+            info_.currentVersion == CorruptVersion ? "Corrupt" : VersionText(info_.currentVersion);
         if (options_.json) {
             env_.out << "{\"device\":\"" << device_.where << "\",\"model\":" << info_.model
                      << ",\"serial\":" << info_.serial << ",\"currentVersion\":\"" << current
                      << "\",\"updaterVersion\":\"" << VersionText(info_.updaterVersion)
                      << "\",\"submodel\":" << int(info_.submodel) << ",\"verdict\":\""
-                     << verdictName(verdict_) << "\",\"fits\":"
-                     << (verdict_ == Verdict::Ready ? "true" : "false") << "}\n";
+                     << verdictName(verdict_)
+                     << "\",\"fits\":" << (verdict_ == Verdict::Ready ? "true" : "false") << "}\n";
             return;
         }
         row("Device:", device_.where);
@@ -227,8 +241,8 @@ private:
         env_.out << text_(Confirm) << std::flush;
         std::string answer;
         std::getline(env_.in, answer);
-        return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 'j' ||
-                                   answer[0] == 'J');
+        return !answer.empty() &&
+               (answer[0] == 'y' || answer[0] == 'Y' || answer[0] == 'j' || answer[0] == 'J');
     }
 
     class Progress;
@@ -320,10 +334,10 @@ int Flash::update() {
                      << text_(TxtTransferFailed) << "\n";
             return ExitInterrupted;
         case TransferOutcome::Failed: {
-            std::string reason = result.reason == FailureReason::DeviceGone
-                                     ? "the device went away (cable pulled?)"
-                                     : "no ACK after " + std::to_string(protocol::MaxFrameAttempts) +
-                                           " attempts";
+            std::string reason =
+                result.reason == FailureReason::DeviceGone
+                    ? "the device went away (cable pulled?)"
+                    : "no ACK after " + std::to_string(protocol::MaxFrameAttempts) + " attempts";
             if (result.reason == FailureReason::NoAcknowledge) {
                 reason += result.lastReply < 0 ? ", no reply"
                           : result.lastReply == protocol::Nak

@@ -1,9 +1,9 @@
 // zelmark-flash: the updater for service benches and scripts.
+#include <unistd.h>
 #include <QCoreApplication>
 #include <atomic>
 #include <csignal>
 #include <iostream>
-#include <unistd.h>
 
 #include "flashtool.h"
 #include "serialusb.h"
@@ -34,7 +34,8 @@ zelmark::FlashDevice openDevice(const zelmark::FlashOptions& options) {
             break;
         }
         case Source::Port: {
-            auto serial = std::make_unique<zelmark::SerialUsb>(QString::fromStdString(options.port));
+            auto serial =
+                std::make_unique<zelmark::SerialUsb>(QString::fromStdString(options.port));
             device.where = options.port;
             device.usb = std::move(serial);
             break;

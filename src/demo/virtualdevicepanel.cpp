@@ -33,10 +33,14 @@ QDoubleSpinBox* percentBox() {
 
 QString replyName(int reply) {
     switch (reply) {
-        case -1: return QStringLiteral("none yet");
-        case ZelmarkEmulator::Ack: return QStringLiteral("ACK");
-        case ZelmarkEmulator::Nak: return QStringLiteral("NAK");
-        default: return QStringLiteral("0x%1").arg(reply, 2, 16, QLatin1Char('0'));
+        case -1:
+            return QStringLiteral("none yet");
+        case ZelmarkEmulator::Ack:
+            return QStringLiteral("ACK");
+        case ZelmarkEmulator::Nak:
+            return QStringLiteral("NAK");
+        default:
+            return QStringLiteral("0x%1").arg(reply, 2, 16, QLatin1Char('0'));
     }
 }
 
@@ -144,7 +148,8 @@ void VirtualDevicePanel::applyFaults() {
     faults.nak.probability = nakPercent_->value() / 100.0;
     faults.lostReply.probability = lostPercent_->value() / 100.0;
     faults.unplugAtFrame = static_cast<unsigned>(unplugAtFrame_->value());
-    device_.device().timing.programmingUs = static_cast<std::uint32_t>(programmingMs_->value()) * 1000;
+    device_.device().timing.programmingUs =
+        static_cast<std::uint32_t>(programmingMs_->value()) * 1000;
 }
 
 void VirtualDevicePanel::refresh() {
@@ -156,10 +161,10 @@ void VirtualDevicePanel::refresh() {
         const QSignalBlocker quiet(cable_);
         cable_->setChecked(device_.plugged());
     }
-    mode_->setText(!device_.plugged()  ? QStringLiteral("cable out")
-                   : stats.updateMode  ? QStringLiteral("update")
+    mode_->setText(!device_.plugged() ? QStringLiteral("cable out")
+                   : stats.updateMode ? QStringLiteral("update")
                    : device_.isOpen() ? QStringLiteral("answering")
-                                       : QStringLiteral("idle"));
+                                      : QStringLiteral("idle"));
     blocks_->setText(QStringLiteral("%1 of 91%2")
                          .arg(stats.blocksProgrammed)
                          .arg(stats.vectorsProgrammed ? QStringLiteral(", vectors") : QString()));

@@ -19,14 +19,18 @@ void DeviceLink::pump() {
     }
 }
 
-bool DeviceLink::stopRequested() const { return hooks_.stopRequested && hooks_.stopRequested(); }
+bool DeviceLink::stopRequested() const {
+    return hooks_.stopRequested && hooks_.stopRequested();
+}
 
 void DeviceLink::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
     readTimeoutMs_ = readMs;
     usb_.SI_SetTimeouts(readMs, writeMs);
 }
 
-void DeviceLink::UpdateCrc(std::uint8_t byte) { zelmark::UpdateCrc(Crc, byte); }
+void DeviceLink::UpdateCrc(std::uint8_t byte) {
+    zelmark::UpdateCrc(Crc, byte);
+}
 
 void DeviceLink::SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second) {
     buildCommandFrame(TxBuf.data(), code, first, second);
@@ -237,9 +241,14 @@ TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
     };
     auto send = [&]() -> bool {
         switch (sendFrame(progress, result)) {
-            case FrameResult::Acknowledged: return true;
-            case FrameResult::NoAcknowledge: giveUp(TransferOutcome::Failed, FailureReason::NoAcknowledge); return false;
-            case FrameResult::DeviceGone: giveUp(TransferOutcome::Failed, FailureReason::DeviceGone); return false;
+            case FrameResult::Acknowledged:
+                return true;
+            case FrameResult::NoAcknowledge:
+                giveUp(TransferOutcome::Failed, FailureReason::NoAcknowledge);
+                return false;
+            case FrameResult::DeviceGone:
+                giveUp(TransferOutcome::Failed, FailureReason::DeviceGone);
+                return false;
         }
         return false;
     };

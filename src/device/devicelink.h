@@ -29,7 +29,7 @@ enum class TransferOutcome { NotOpened, Completed, Failed, Stopped };
 enum class FailureReason { None, NoAcknowledge, DeviceGone };
 
 struct TransferProgress {
-    unsigned frame = 0;          // 1..91 code blocks, 92 the vector block
+    unsigned frame = 0;  // 1..91 code blocks, 92 the vector block
     std::uint16_t flashAddress = 0;
     std::uint32_t byteCounter = 0;  // bytes of acknowledged code blocks, as written
     unsigned resends = 0;           // frames written again so far in this transfer

@@ -11,8 +11,8 @@ inline constexpr std::uint32_t DeviceIndex = 0;
 inline constexpr std::uint32_t BaudRate = 921600;
 
 // Read and write time-outs, in milliseconds.
-inline constexpr std::uint32_t QueryTimeoutMs = 1500;     // information query
-inline constexpr std::uint32_t TransferTimeoutMs = 500;   // transfer, and before the product string
+inline constexpr std::uint32_t QueryTimeoutMs = 1500;    // information query
+inline constexpr std::uint32_t TransferTimeoutMs = 500;  // transfer, and before the product string
 
 // Pauses, in milliseconds. They block: no messages are processed during them.
 inline constexpr std::uint32_t SettlePauseMs = 250;  // around commands and before closing

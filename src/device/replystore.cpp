@@ -47,7 +47,9 @@ private:
 
 }  // namespace
 
-FileReplyStore::~FileReplyStore() { close(); }
+FileReplyStore::~FileReplyStore() {
+    close();
+}
 
 void FileReplyStore::create() {
     close();

@@ -2,6 +2,8 @@
 
 namespace zelmark {
 
-ImageBytes embeddedImage() { return ImageBytes(FirmwareImage, FirmwareImageSize); }
+ImageBytes embeddedImage() {
+    return ImageBytes(FirmwareImage, FirmwareImageSize);
+}
 
 }  // namespace zelmark

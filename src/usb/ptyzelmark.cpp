@@ -25,7 +25,9 @@ std::uint64_t nowUs() {
         duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-std::uint64_t wireUs(std::size_t bytes) { return (bytes * ByteTimeNs + 999) / 1000; }
+std::uint64_t wireUs(std::size_t bytes) {
+    return (bytes * ByteTimeNs + 999) / 1000;
+}
 
 struct Scheduled {
     std::uint64_t atUs;
@@ -36,7 +38,9 @@ struct Scheduled {
 
 PtyZelmark::PtyZelmark() = default;
 
-PtyZelmark::~PtyZelmark() { stop(); }
+PtyZelmark::~PtyZelmark() {
+    stop();
+}
 
 bool PtyZelmark::start() {
     // Close-on-exec throughout: a program started from this process must not keep the line
@@ -131,7 +135,8 @@ void PtyZelmark::serve() {
                 const std::uint64_t start = std::max(nowUs(), lineFreeAtUs);
                 const std::uint64_t end = start + wireUs(static_cast<std::size_t>(n));
                 lineFreeAtUs = end;
-                ReceiveResult result = device_.receive(buffer.data(), static_cast<std::size_t>(n), start, end);
+                ReceiveResult result =
+                    device_.receive(buffer.data(), static_cast<std::size_t>(n), start, end);
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
                     stats_.bytesToDevice += static_cast<std::uint64_t>(n);
@@ -166,9 +171,8 @@ void PtyZelmark::serve() {
     const ImageBytes image = embeddedImage();
     std::lock_guard<std::mutex> lock(mutex_);
     stats_.device = device_.stats();
-    stats_.flashMatchesImage = device_.flashMatches(image.data() + CodeAreaOffset,
-                                                    BlockCount * BlockSize,
-                                                    image.data() + VectorTableOffset);
+    stats_.flashMatchesImage = device_.flashMatches(
+        image.data() + CodeAreaOffset, BlockCount * BlockSize, image.data() + VectorTableOffset);
 }
 
 }  // namespace zelmark

@@ -21,8 +21,10 @@ std::string describeReply(const std::uint8_t* bytes, std::uint32_t size) {
     if (size == 0) {
         return "nothing";
     }
-    if (bytes[0] == Ack) return "ACK";
-    if (bytes[0] == Nak) return "NAK";
+    if (bytes[0] == Ack)
+        return "ACK";
+    if (bytes[0] == Nak)
+        return "NAK";
     return "reply";
 }
 

@@ -9,7 +9,9 @@ namespace zelmark {
 
 VirtualZelmark::VirtualZelmark(Clock& clock) : clock_(clock) {}
 
-bool VirtualZelmark::plugged() const { return cableIn_ && clock_.nowUs() < cablePulledAtUs_; }
+bool VirtualZelmark::plugged() const {
+    return cableIn_ && clock_.nowUs() < cablePulledAtUs_;
+}
 
 void VirtualZelmark::noticeUnplug() {
     if (cableIn_ && clock_.nowUs() >= cablePulledAtUs_) {
@@ -145,10 +147,9 @@ SiStatus VirtualZelmark::SI_Write(SiHandle handle, const void* buffer, std::uint
         }
         wire_.bytesFromDevice += emission.bytes.size();
         Packet packet{arrivedUs, emission.bytes};
-        auto at = std::upper_bound(received_.begin(), received_.end(), packet,
-                                   [](const Packet& a, const Packet& b) {
-                                       return a.readableAtUs < b.readableAtUs;
-                                   });
+        auto at = std::upper_bound(
+            received_.begin(), received_.end(), packet,
+            [](const Packet& a, const Packet& b) { return a.readableAtUs < b.readableAtUs; });
         received_.insert(at, std::move(packet));
     }
     return SiSuccess;

@@ -38,8 +38,8 @@ public:
     bool plugged() const;
 
     // Knobs for what the OS would report.
-    SiStatus openStatus = SiSuccess;    // what SI_Open answers while the cable is in
-    bool productStringFails = false;    // the device does not answer the product-string request
+    SiStatus openStatus = SiSuccess;  // what SI_Open answers while the cable is in
+    bool productStringFails = false;  // the device does not answer the product-string request
     std::string productString = "Zelmark";
 
     bool isOpen() const { return open_; }

@@ -60,7 +60,9 @@ InfoReplyShape::InfoReplyShape() {
     trailing.assign(2, 0x00);
 }
 
-ZelmarkEmulator::ZelmarkEmulator() { flash_.fill(0xFF); }
+ZelmarkEmulator::ZelmarkEmulator() {
+    flash_.fill(0xFF);
+}
 
 void ZelmarkEmulator::powerCycle() {
     frame_.clear();
@@ -77,8 +79,9 @@ ReceiveResult ZelmarkEmulator::receive(const std::uint8_t* data, std::size_t siz
     for (std::size_t i = 0; i < size && !result.cablePulled; ++i) {
         const std::uint8_t b = data[i];
         if (frame_.empty()) {
-            const bool startsFrame = b == CommandPreamble0 ||
-                                     (stats_.updateMode && (b == CodeBlockKind || b == VectorBlockKind));
+            const bool startsFrame =
+                b == CommandPreamble0 ||
+                (stats_.updateMode && (b == CodeBlockKind || b == VectorBlockKind));
             if (!startsFrame) {
                 continue;  // noise between frames
             }
@@ -128,7 +131,8 @@ void ZelmarkEmulator::handleCommand(ReceiveResult& result) {
         }
         if (sent < reply.size()) {
             result.emissions.push_back(
-                {delay, std::vector<std::uint8_t>(reply.begin() + static_cast<long>(sent), reply.end())});
+                {delay,
+                 std::vector<std::uint8_t>(reply.begin() + static_cast<long>(sent), reply.end())});
         }
         stats_.busyUs += timing.infoAnswerUs;
     } else if (code == UpdateCommand) {
@@ -150,7 +154,8 @@ bool ZelmarkEmulator::fires(const FaultTrigger& trigger, unsigned frame) {
     }
     bool fired = trigger.atFrames.count(frame) > 0;
     if (trigger.probability > 0.0) {
-        fired = std::uniform_real_distribution<double>(0.0, 1.0)(random_) < trigger.probability || fired;
+        fired = std::uniform_real_distribution<double>(0.0, 1.0)(random_) < trigger.probability ||
+                fired;
     }
     return fired;
 }

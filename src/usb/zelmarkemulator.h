@@ -28,8 +28,8 @@ struct InfoReplyShape {
     std::vector<std::uint8_t> leading;
     std::vector<std::uint8_t> trailing;
     bool omitMarker = false;
-    std::size_t recordLength = 16;       // below 16: a short record
-    std::size_t padTo = 0;               // pad the trailing bytes until the reply is this long
+    std::size_t recordLength = 16;        // below 16: a short record
+    std::size_t padTo = 0;                // pad the trailing bytes until the reply is this long
     std::vector<std::size_t> splitSizes;  // deliver the reply in pieces of these sizes
     std::uint32_t splitGapUs = 3000;      // pause between two pieces
 };

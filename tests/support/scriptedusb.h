@@ -23,7 +23,8 @@ public:
     std::deque<std::uint32_t> writeCounts;
 
     std::deque<std::vector<std::uint8_t>> replies;  // what the device has sent, one read each
-    std::function<void(const std::vector<std::uint8_t>&)> onWrite;  // the device's answer to a write
+    std::function<void(const std::vector<std::uint8_t>&)>
+        onWrite;  // the device's answer to a write
 
     std::vector<std::string> calls;
     std::vector<std::vector<std::uint8_t>> writes;

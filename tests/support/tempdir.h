@@ -10,7 +10,8 @@
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zelmark-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "zelmark-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
     }
     ~TempDir() {
@@ -29,7 +30,8 @@ public:
     }
     static void write(const std::filesystem::path& file, const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(file, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
     }
 
 private:

@@ -22,8 +22,20 @@ struct TestImage {
     }
     TestImage& model(std::uint16_t v) { return word(zelmark::ModelCodeOffset, v); }
     TestImage& mainVersion(std::uint16_t v) { return word(zelmark::MainVersionOffset, v); }
-    TestImage& target(std::uint8_t v) { bytes[zelmark::TargetCodeOffset] = v; return *this; }
-    TestImage& mainFirmware(std::uint8_t v) { bytes[zelmark::MainFirmwareVersionOffset] = v; return *this; }
-    TestImage& minUpdater(std::uint8_t v) { bytes[zelmark::MinUpdaterVersionOffset] = v; return *this; }
-    TestImage& submodel(std::uint8_t v) { bytes[zelmark::SubmodelOffset] = v; return *this; }
+    TestImage& target(std::uint8_t v) {
+        bytes[zelmark::TargetCodeOffset] = v;
+        return *this;
+    }
+    TestImage& mainFirmware(std::uint8_t v) {
+        bytes[zelmark::MainFirmwareVersionOffset] = v;
+        return *this;
+    }
+    TestImage& minUpdater(std::uint8_t v) {
+        bytes[zelmark::MinUpdaterVersionOffset] = v;
+        return *this;
+    }
+    TestImage& submodel(std::uint8_t v) {
+        bytes[zelmark::SubmodelOffset] = v;
+        return *this;
+    }
 };

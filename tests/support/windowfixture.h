@@ -38,6 +38,8 @@ protected:
     }
     void tick() { form->Timer1Timer(); }
 
-    static QColor colour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+    static QColor colour(const QLabel* label) {
+        return label->palette().color(QPalette::WindowText);
+    }
     QColor defaultColour() const { return form->palette().color(QPalette::WindowText); }
 };

@@ -35,10 +35,12 @@ constexpr Entry Catalogue[TextCount] = {
      "important you follow the steps in the right order. Start by pressing the Start button."},
     /* TxtStep1 */ {"Step 1: tænd Zelmark", "Step 1: turn Zelmark on"},
     /* TxtStep2 */
-    {"Step 2: tilslut USB kabel mellem PC og Zelmark", "Step 2: connect USB cable from PC to Zelmark"},
+    {"Step 2: tilslut USB kabel mellem PC og Zelmark",
+     "Step 2: connect USB cable from PC to Zelmark"},
     /* TxtStep3 */ {"Step 3: tryk OPDATER", "Step 3: press UPDATE"},
     /* TxtStep4 */
-    {"Step 4: vent til Zelmark lyser grønt (48 sekunder)", "Step 4: wait for the green light (48 seconds)"},
+    {"Step 4: vent til Zelmark lyser grønt (48 sekunder)",
+     "Step 4: wait for the green light (48 seconds)"},
     /* TxtStep5 */
     {"Step 5: fjern USB kablet mellem PC og Zelmark", "Step 5: disconnect the USB cable again"},
     /* TxtStep6 */ {"Step 6: kontrollér versionsnummeret", "Step 6: verify version number"},
@@ -89,7 +91,8 @@ constexpr Entry Catalogue[TextCount] = {
      "Now you have to remove the USB cable between Zelmark and PC. It is important you follow the "
      "steps in the right order!"},
     /* TxtTransferFailed */
-    {"Opdateringen blev ikke gennemført. Zelmark beholder sit opdateringsprogram, så intet er tabt. "
+    {"Opdateringen blev ikke gennemført. Zelmark beholder sit opdateringsprogram, så intet er "
+     "tabt. "
      "Tag USB kablet ud af Zelmark, sæt det i igen og tryk på OPDATER for at prøve igen.",
      "The update did not complete. Zelmark keeps its updater, so nothing is lost. Unplug the USB "
      "cable from Zelmark, connect it again and press UPDATE to try again."},
@@ -121,9 +124,12 @@ const char* catalogueText(TextId id, std::uint8_t language) {
         return nullptr;
     }
     switch (language) {
-        case LangDanish: return Catalogue[id].danish;
-        case LangEnglish: return Catalogue[id].english;
-        default: return nullptr;
+        case LangDanish:
+            return Catalogue[id].danish;
+        case LangEnglish:
+            return Catalogue[id].english;
+        default:
+            return nullptr;
     }
 }
 

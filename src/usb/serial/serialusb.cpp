@@ -1,12 +1,12 @@
 #include "serialusb.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <cstring>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace zelmark {
 
