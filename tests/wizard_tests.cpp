@@ -313,6 +313,22 @@ TEST_F(Wizard, CloseDuringTheTransferStopsAtAFrameBoundaryThenCloses) {
     EXPECT_LT(clock.nowMs(), 5000u);
 }
 
+TEST_F(Wizard, CloseDuringTheQueryEndsItQuietly) {
+    device.plug();
+    device.device().timing.infoAnswerUs = 3'000'000;  // a slow device: the capture is waiting
+    open();
+    tick();
+    press();
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    press();
+    EXPECT_TRUE(form->isVisible());  // the query returns first
+    EXPECT_LT(clock.nowMs(), 1000u);
+    EXPECT_FALSE(device.isOpen());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
+}
+
 TEST_F(Wizard, UnplugDuringTheTransfer) {
     device.plug();
     open();

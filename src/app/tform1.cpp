@@ -353,7 +353,16 @@ void TForm1::ReadDeviceInfo() {
     OperationScope operation(*this);
     FileReplyStore reply(scratchFilePath_);
     verdictFormed_ = false;
-    if (link_.queryInformation(reply) == QueryOutcome::Read) {
+    QueryOutcome outcome = QueryOutcome::NotOpened;
+    try {
+        outcome = link_.queryInformation(reply);
+    } catch (const IoError&) {
+        if (closePending_) {
+            return;  // the capture was cut short because the window is closing: nothing to say
+        }
+        throw;
+    }
+    if (outcome == QueryOutcome::Read) {
         const DeviceInfo info = link_.deviceInfo();
         Timer1->stop();
         for (QLabel* caption : {Lap11, Lap12, Lap13, Lap15}) {
@@ -483,13 +492,7 @@ void TForm1::GoBtnClick() {
             if (!DevicePresent) {
                 break;
             }
-            ReadDeviceInfo();
-            if (!isRefusal(Step)) {
-                Step = StepUpdate;
-            }
-            GoBtn->setEnabled(true);
-            Step2->setEnabled(false);
-            Step5->setEnabled(true);
+            queryAndArmUpdate();
             break;
         case StepUpdate:
             // The image goes only to a device that passed the check. Without a verdict (the
@@ -534,9 +537,8 @@ void TForm1::GoBtnClick() {
     }
 }
 
-// ---- Presence monitor ----------------------------------------------------------------------
-
-void TForm1::queryArrivedDevice() {
+void TForm1::queryAndArmUpdate() {
+    // A refusal stays in Step for the next press; every other outcome arms UPDATE.
     ReadDeviceInfo();
     if (!isRefusal(Step)) {
         Step = StepUpdate;
@@ -544,8 +546,9 @@ void TForm1::queryArrivedDevice() {
     GoBtn->setEnabled(true);
     Step2->setEnabled(false);
     Step5->setEnabled(true);
-    GoBtn->setFocus();
 }
+
+// ---- Presence monitor ----------------------------------------------------------------------
 
 void TForm1::Timer1Timer() {
     std::uint32_t count = 0;
@@ -565,7 +568,8 @@ void TForm1::Timer1Timer() {
         if (Step == StepConnect || Step == StepUpdate) {
             // A device that arrives while UPDATE is armed is judged again before anything is
             // sent to it: it may be another device.
-            queryArrivedDevice();
+            queryAndArmUpdate();
+            GoBtn->setFocus();
         }
         if (Step == StepUnplugFirst) {
             showText(Comment, TxtUnplugFirst);

@@ -121,7 +121,7 @@ private:
     const char* currentText(zelmark::TextId id) const;
 
     static void setLabelColour(QLabel* label, const QColor& colour);
-    void queryArrivedDevice();
+    void queryAndArmUpdate();
     void explainOpenFailure();
     void showRefusal(zelmark::TextId text);
 
