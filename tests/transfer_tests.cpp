@@ -232,14 +232,8 @@ TEST(TransferReplies, WaitsInSlicesOfAtMostTenMilliseconds) {
     VirtualClock clock;
     ScriptedUsb usb(clock);
     int pumps = 0;
-    usb.onWrite = [&](const std::vector<std::uint8_t>& frame) {
-        if (frame.size() == protocol::BlockFrameSize) {
-            clock.sleepMs(0);
-        }
-    };
     DeviceLink link(usb, clock, embeddedImage(), LinkHooks{[&] { ++pumps; }, {}});
     CountingObserver observer;
-    usb.numDevicesStatus = SiSuccess;
     // The device never answers: ten attempts of one second each, the window served throughout.
     const TransferResult result = link.sendFirmware(observer);
     EXPECT_EQ(result.outcome, TransferOutcome::Failed);

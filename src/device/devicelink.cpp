@@ -233,24 +233,17 @@ TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
     SendCommand(CommandUpdate, 0, 0);
     pause(SettlePauseMs);
 
+    // A transfer that ends early closes the device and says why.
     auto giveUp = [&](TransferOutcome outcome, FailureReason reason) {
         result.outcome = outcome;
         result.reason = reason;
         usb_.SI_Close(DeviceHandle);
         return result;
     };
-    auto send = [&]() -> bool {
-        switch (sendFrame(progress, result)) {
-            case FrameResult::Acknowledged:
-                return true;
-            case FrameResult::NoAcknowledge:
-                giveUp(TransferOutcome::Failed, FailureReason::NoAcknowledge);
-                return false;
-            case FrameResult::DeviceGone:
-                giveUp(TransferOutcome::Failed, FailureReason::DeviceGone);
-                return false;
-        }
-        return false;
+    auto frameFailure = [&](FrameResult frame) {
+        return giveUp(TransferOutcome::Failed, frame == FrameResult::DeviceGone
+                                                   ? FailureReason::DeviceGone
+                                                   : FailureReason::NoAcknowledge);
     };
 
     std::uint16_t flashAddress = FlashStart;
@@ -261,8 +254,9 @@ TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
         progress.frame = k;
         progress.flashAddress = flashAddress;
         buildCodeBlock(TxBuf.data(), image_, k, flashAddress, Crc);
-        if (!send()) {
-            return result;
+        if (const FrameResult frame = sendFrame(progress, result);
+            frame != FrameResult::Acknowledged) {
+            return frameFailure(frame);
         }
         flashAddress = static_cast<std::uint16_t>(flashAddress + BlockSize);
         progress.byteCounter += lastWritten_;
@@ -276,8 +270,8 @@ TransferResult DeviceLink::sendFirmware(TransferObserver& observer) {
     progress.frame = TransferFrameCount;
     progress.flashAddress = VectorFlashAddress;
     buildVectorBlock(TxBuf.data(), image_, Crc);
-    if (!send()) {
-        return result;
+    if (const FrameResult frame = sendFrame(progress, result); frame != FrameResult::Acknowledged) {
+        return frameFailure(frame);
     }
     observer.frameAcknowledged(progress);
 

@@ -9,15 +9,13 @@
 #include "clock.h"
 #include "usbheader.h"
 
-// A device interface that plays a script: statuses chosen per call, replies queued as chunks
-// (each read returns one chunk), and a log of every call and every write.
+// A device interface that plays a script: an attached device that always opens, replies queued
+// as chunks (each read returns one chunk), a queue status to fail with, and a log of every call
+// and every write.
 class ScriptedUsb : public zelmark::UsbXpress {
 public:
     explicit ScriptedUsb(zelmark::Clock& clock) : clock_(clock) {}
 
-    zelmark::SiStatus numDevicesStatus = zelmark::SiSuccess;
-    zelmark::SiStatus productStringStatus = zelmark::SiSuccess;
-    zelmark::SiStatus openStatus = zelmark::SiSuccess;
     zelmark::SiStatus queueStatus = zelmark::SiSuccess;
     // Bytes each write reports as written; 0 means all of them.
     std::deque<std::uint32_t> writeCounts;
@@ -31,8 +29,6 @@ public:
     std::uint32_t readTimeoutMs = 0;
     std::uint32_t writeTimeoutMs = 0;
     std::uint32_t baudRate = 0;
-    int opens = 0;
-    int closes = 0;
 
     int count(const std::string& call) const;
 
