@@ -52,6 +52,7 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
 
     cable_ = new QCheckBox(QStringLiteral("USB cable plugged in"));
+    cable_->setObjectName("cable");
     cable_->setChecked(device_.plugged());
     layout->addWidget(cable_);
     connect(cable_, &QCheckBox::toggled, this, [this](bool in) {
@@ -65,11 +66,13 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     auto* identity = new QGroupBox(QStringLiteral("Device"));
     auto* form = new QFormLayout(identity);
     preset_ = new QComboBox;
+    preset_->setObjectName("preset");
     for (const std::string& name : presetNames()) {
         preset_->addItem(QString::fromStdString(name));
     }
     const ZelmarkIdentity& id = device_.device().identity;
     model_ = spinBox(65535, id.model);
+    model_->setObjectName("model");
     serial_ = spinBox(65535, id.serial);
     currentVersion_ = spinBox(65535, id.currentVersion);
     submodel_ = spinBox(255, id.submodel);
@@ -89,8 +92,11 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     auto* faults = new QGroupBox(QStringLiteral("Faults"));
     auto* faultForm = new QFormLayout(faults);
     nakPercent_ = percentBox();
+    nakPercent_->setObjectName("nakRate");
     lostPercent_ = percentBox();
+    lostPercent_->setObjectName("lostReplies");
     unplugAtFrame_ = spinBox(92, 0);
+    unplugAtFrame_->setObjectName("unplugAtBlock");
     unplugAtFrame_->setSpecialValueText(QStringLiteral("never"));
     programmingMs_ = spinBox(1000, static_cast<int>(device_.device().timing.programmingUs / 1000));
     programmingMs_->setSuffix(QStringLiteral(" ms"));
@@ -108,7 +114,9 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     auto* liveForm = new QFormLayout(live);
     mode_ = new QLabel;
     blocks_ = new QLabel;
+    blocks_->setObjectName("blocksProgrammed");
     lastReply_ = new QLabel;
+    lastReply_->setObjectName("lastReply");
     counts_ = new QLabel;
     liveForm->addRow(QStringLiteral("Mode:"), mode_);
     liveForm->addRow(QStringLiteral("Blocks programmed:"), blocks_);

@@ -16,11 +16,13 @@ class VirtualDevicePanel : public QWidget {
 public:
     explicit VirtualDevicePanel(zelmark::VirtualZelmark& device, QWidget* parent = nullptr);
 
+    // Brings the cable toggle and the live view up to date; a timer does it ten times a second.
+    void refresh();
+
 private:
     void applyPreset(const QString& name);
     void applyIdentity();
     void applyFaults();
-    void refresh();
 
     zelmark::VirtualZelmark& device_;
     QCheckBox* cable_;

@@ -1,0 +1,47 @@
+// The demo's virtual device panel drives the virtual Zelmark and shows what it does.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QSpinBox>
+
+#include "devicelink.h"
+#include "virtualdevicepanel.h"
+#include "windowfixture.h"
+
+using namespace zelmark;
+
+TEST(VirtualDevicePanel, KnobsReachTheDeviceAndTheLiveViewFollowsIt) {
+    VirtualClock clock;
+    VirtualZelmark device(clock);
+    device.unplug();
+    VirtualDevicePanel panel(device);
+    auto* cable = panel.findChild<QCheckBox*>("cable");
+    ASSERT_NE(cable, nullptr);
+    EXPECT_FALSE(cable->isChecked());
+    cable->setChecked(true);
+    EXPECT_TRUE(device.plugged());
+
+    panel.findChild<QComboBox*>("preset")->setCurrentText("other-model");
+    EXPECT_EQ(device.device().identity.model, 3099);
+    EXPECT_EQ(panel.findChild<QSpinBox*>("model")->value(), 3099);
+    panel.findChild<QComboBox*>("preset")->setCurrentText("fit");
+    panel.findChild<QDoubleSpinBox*>("nakRate")->setValue(10.0);
+    EXPECT_DOUBLE_EQ(device.device().faults.nak.probability, 0.10);
+
+    DeviceLink link(device, clock, embeddedImage());
+    TransferObserver observer;
+    ASSERT_EQ(link.sendFirmware(observer).outcome, TransferOutcome::Completed);
+    panel.refresh();
+    EXPECT_EQ(panel.findChild<QLabel*>("blocksProgrammed")->text(), "91 of 91, vectors");
+    EXPECT_EQ(panel.findChild<QLabel*>("lastReply")->text(), "ACK");
+
+    // Unplugging at a block happens once; the cable toggle shows it.
+    panel.findChild<QDoubleSpinBox*>("nakRate")->setValue(0.0);
+    panel.findChild<QSpinBox*>("unplugAtBlock")->setValue(5);
+    EXPECT_EQ(link.sendFirmware(observer).outcome, TransferOutcome::Failed);
+    panel.refresh();
+    EXPECT_FALSE(cable->isChecked());
+    EXPECT_EQ(panel.findChild<QSpinBox*>("unplugAtBlock")->value(), 0);
+    EXPECT_EQ(device.device().faults.unplugAtFrame, 0u);
+}
