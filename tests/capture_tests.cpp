@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <numeric>
 
 #include "devicelink.h"
 #include "scriptedusb.h"
 #include "tempdir.h"
+#include "virtualzelmark.h"
 
 using namespace zelmark;
 
@@ -127,4 +129,39 @@ TEST(Capture, FileThatCannotBeCreatedRaisesIoError) {
     DeviceLink link(usb, clock, embeddedImage());
     FileReplyStore store("/nonexistent-directory/version.tmp");
     EXPECT_THROW(link.CaptureReply(store), IoError);
+}
+
+// A device that keeps talking is cut off, as if it had fallen silent.
+TEST(Capture, EndlessRepliesAreCutOff) {
+    struct Case {
+        const char* name;
+        std::function<void(InfoReplyShape&)> shape;
+        std::uint64_t maxMs;
+    };
+    const Case cases[] = {
+        {"a flood of bytes", [](InfoReplyShape& r) { r.padTo = 200000; }, 4000},
+        {"a byte now and then",
+         [](InfoReplyShape& r) {
+             r.padTo = 200;
+             r.splitSizes.assign(200, 1);
+             r.splitGapUs = 900000;  // never silent for the 1500 ms read time-out
+         },
+         protocol::CaptureTimeLimitMs + protocol::QueryTimeoutMs + 1000},
+    };
+    for (const Case& c : cases) {
+        VirtualClock clock;
+        VirtualZelmark device(clock);
+        c.shape(device.device().infoReply);
+        DeviceLink link(device, clock, embeddedImage());
+        MemoryReplyStore store;
+        try {
+            link.queryInformation(store);
+        } catch (const IoError&) {
+            // the second case keeps no read: its record is lost, as any reply of short reads is
+        }
+        EXPECT_LE(store.bytes().size(), protocol::CaptureByteLimit + protocol::BufferSize)
+            << c.name;
+        EXPECT_LT(clock.nowMs(), c.maxMs) << c.name;
+        EXPECT_FALSE(device.isOpen()) << c.name;
+    }
 }

@@ -75,12 +75,19 @@ std::uint32_t DeviceLink::readQueued() {
 void DeviceLink::CaptureReply(ReplyStore& store) {
     store.create();
     try {
+        // A device that never falls silent must not hold the program: the capture also ends
+        // after CaptureTimeLimitMs, or once CaptureByteLimit bytes have been read.
+        const std::uint64_t giveUpAtUs = clock_.nowUs() + std::uint64_t{CaptureTimeLimitMs} * 1000;
+        std::uint64_t bytesRead = 0;
+        auto withinLimits = [&] {
+            return clock_.nowUs() < giveUpAtUs && bytesRead < CaptureByteLimit;
+        };
         // Wait for the reply to begin; a failing queue, a stop or a long silence ends the capture.
         auto replyBegun = [&] {
             return waitForQueued(CaptureSilenceLimitMs, true) == WaitResult::Queued;
         };
         if (replyBegun()) {
-            for (;;) {
+            while (withinLimits()) {
                 // The device has fallen silent when nothing arrives within the read time-out.
                 if (waitForQueued(readTimeoutMs_, true) != WaitResult::Queued) {
                     break;
@@ -89,6 +96,7 @@ void DeviceLink::CaptureReply(ReplyStore& store) {
                 if (read == 0) {
                     break;
                 }
+                bytesRead += read;
                 if (read < MinKeptRead) {
                     // Too short to be part of the reply: dropped, and the wait starts over.
                     if (!replyBegun()) {
@@ -150,7 +158,11 @@ bool DeviceLink::deviceGone() {
 void DeviceLink::discardQueued(unsigned& repliesSeen) {
     std::uint32_t queued = 0;
     std::uint32_t queueStatus = 0;
-    while (usb_.SI_CheckRXQueue(DeviceHandle, &queued, &queueStatus) == SiSuccess && queued > 0) {
+    // Bounded, so that a device that keeps talking cannot hold the transfer here.
+    for (int reads = 0;
+         reads < MaxDiscardReads &&
+         usb_.SI_CheckRXQueue(DeviceHandle, &queued, &queueStatus) == SiSuccess && queued > 0;
+         ++reads) {
         const std::uint32_t read = readQueued();
         if (read == 0) {
             break;

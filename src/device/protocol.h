@@ -27,6 +27,12 @@ inline constexpr unsigned MaxFrameAttempts = 10;
 inline constexpr std::uint32_t WaitSliceMs = 10;
 // The capture stops waiting for a reply that has not begun after this long.
 inline constexpr std::uint32_t CaptureSilenceLimitMs = 5000;
+// A reply is a few dozen bytes; a device that keeps sending is cut off after this long or this
+// much, as if it had fallen silent.
+inline constexpr std::uint32_t CaptureTimeLimitMs = 30000;
+inline constexpr std::uint64_t CaptureByteLimit = 65536;
+// Before a frame is written, what is queued is read and dropped in at most this many reads.
+inline constexpr int MaxDiscardReads = 16;
 
 // Buffers, and the largest single read.
 inline constexpr std::size_t BufferSize = 4096;
