@@ -38,23 +38,25 @@ struct InProcess {
         std::ostringstream out;
         std::ostringstream err;
         std::istringstream in(input);
-        FlashEnvironment env{out,
-                             err,
-                             in,
-                             inIsTerminal,
-                             false,
-                             [this](const FlashOptions& options) {
-                                 device = std::make_shared<VirtualZelmark>(clock);
-                                 if (options.source == FlashOptions::Source::Simulate) {
-                                     device->device().identity = *presetIdentity(options.preset);
-                                 }
-                                 setup(*device);
-                                 return FlashDevice{device, &clock, "virtual"};
-                             },
-                             [this] {
-                                 return interruptAtFrame != 0 && device &&
-                                        device->device().stats().framesReceived >= interruptAtFrame;
-                             }};
+        FlashEnvironment env{
+            out,
+            err,
+            in,
+            inIsTerminal,
+            false,
+            [this](const FlashOptions& options) {
+                device = std::make_shared<VirtualZelmark>(clock);
+                if (options.source == FlashOptions::Source::Simulate) {
+                    device->device().identity = *presetIdentity(options.preset);
+                }
+                setup(*device);
+                const bool port = options.source == FlashOptions::Source::Port;
+                return FlashDevice{device, &clock, port ? options.port : "virtual"};
+            },
+            [this] {
+                return interruptAtFrame != 0 && device &&
+                       device->device().stats().framesReceived >= interruptAtFrame;
+            }};
         Outcome result;
         result.code = runFlash(args, env);
         result.out = out.str();
@@ -108,6 +110,12 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
          nothing,
          ExitSuccess,
          {"\"currentVersion\":\"Corrupt\"", "\"verdict\":\"ready\",\"fits\":true}"},
+         {}},
+        {"JSON with an odd port name",
+         {"--port", "/dev/tty\"odd\\", "info", "--json"},
+         nothing,
+         ExitSuccess,
+         {"{\"device\":\"/dev/tty\\\"odd\\\\\",\"model\":3098,"},
          {}},
         {"info in Danish",
          {"--lang", "da", "--simulate", "info"},

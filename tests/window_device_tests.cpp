@@ -207,17 +207,25 @@ TEST_F(DeviceWindow, GivenUpTransferArmsUpdateAgain) {
 }
 
 TEST_F(DeviceWindow, TransferThatCannotOpenChangesNothingButTheTimer) {
-    form->ReadDeviceInfo();
-    form->GoBtnClick();  // not yet in step 6: just to have a known state below
+    form->GoBtnClick();
+    form->GoBtnClick();  // the query: UPDATE armed
+    ASSERT_EQ(form->step(), StepUpdate);
     device.openStatus = SiIoFailed;
     const QString comment = form->Comment->text();
-    form->SendFirmware();
+    const QString sw4 = form->SW4->text();
+    form->GoBtnClick();  // UPDATE
+    EXPECT_EQ(form->step(), StepUpdate);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_EQ(form->Comment->text(), comment);
+    EXPECT_EQ(form->GoBtn->text(), "UPDATE");
     EXPECT_TRUE(form->GoBtn->isEnabled());
+    EXPECT_TRUE(form->Step5->isEnabled());
     EXPECT_FALSE(form->Step6->isEnabled());
-    EXPECT_EQ(device.wireStats().bytesToDevice,
-              8u + 0u + 0u - 0u + 0u);  // only the query's command
+    EXPECT_EQ(form->SW4->text(), sw4);
+    EXPECT_EQ(device.wireStats().bytesToDevice, 8u);  // only the query's command went out
+    device.openStatus = SiSuccess;
+    form->GoBtnClick();  // the next press runs the transfer from its start
+    EXPECT_EQ(form->step(), StepUnplug);
 }
 
 TEST_F(DeviceWindow, LanguageSwitchDuringTheTransfer) {

@@ -53,6 +53,24 @@ std::string modelText(std::uint16_t model) {
                                      : std::to_string(model);
 }
 
+// A JSON string literal: port paths may hold any character.
+std::string jsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
 const char* verdictName(Verdict verdict) {
     switch (verdict) {
         case Verdict::Ready:
@@ -201,7 +219,7 @@ private:
         const std::string current =
             info_.currentVersion == CorruptVersion ? "Corrupt" : VersionText(info_.currentVersion);
         if (options_.json) {
-            env_.out << "{\"device\":\"" << device_.where << "\",\"model\":" << info_.model
+            env_.out << "{\"device\":" << jsonString(device_.where) << ",\"model\":" << info_.model
                      << ",\"serial\":" << info_.serial << ",\"currentVersion\":\"" << current
                      << "\",\"updaterVersion\":\"" << VersionText(info_.updaterVersion)
                      << "\",\"submodel\":" << int(info_.submodel) << ",\"verdict\":\""
