@@ -35,6 +35,14 @@ protected:
     }
     unsigned framesSent() const { return device.device().stats().framesReceived; }
     void press() { form->GoBtnClick(); }
+    // A device attached from the start; Start, Next step: the device is read and UPDATE armed.
+    void walkToUpdate() {
+        device.plug();
+        open();
+        tick();
+        press();
+        press();
+    }
     void replug() {
         device.unplug();
         tick();
@@ -139,11 +147,7 @@ TEST_F(Wizard, RefusedDevicesGetTheirTextAndFinishWithNothingSent) {
 }
 
 TEST_F(Wizard, DeviceReattachedWhileUpdateIsArmedIsQueriedAgain) {
-    device.plug();
-    open();
-    tick();
-    press();
-    press();
+    walkToUpdate();
     ASSERT_EQ(form->step(), StepUpdate);
     const unsigned commandsBefore = device.device().stats().commandsReceived;
 
@@ -161,11 +165,7 @@ TEST_F(Wizard, DeviceReattachedWhileUpdateIsArmedIsQueriedAgain) {
 }
 
 TEST_F(Wizard, DeviceSwappedForAnotherModelInStepSixIsRefused) {
-    device.plug();
-    open();
-    tick();
-    press();
-    press();
+    walkToUpdate();
     ASSERT_EQ(form->step(), StepUpdate);
     device.unplug();
     tick();
@@ -252,11 +252,7 @@ TEST_F(Wizard, LanguageSwitchDuringTheQuery) {
 }
 
 TEST_F(Wizard, LanguageSwitchDuringTheTransfer) {
-    device.plug();
-    open();
-    tick();
-    press();
-    press();
+    walkToUpdate();
     form->DKBtnClick();
     QString commentAfterSwitch;
     device.onBlockFrame = [&](unsigned frame) {
@@ -295,11 +291,7 @@ TEST_F(Wizard, GermanThroughTheWholeRoad) {
 }
 
 TEST_F(Wizard, CloseDuringTheTransferStopsAtAFrameBoundaryThenCloses) {
-    device.plug();
-    open();
-    tick();
-    press();
-    press();
+    walkToUpdate();
     device.onBlockFrame = [&](unsigned frame) {
         if (frame == 20)
             form->close();
@@ -331,11 +323,7 @@ TEST_F(Wizard, CloseDuringTheQueryEndsItQuietly) {
 }
 
 TEST_F(Wizard, UnplugDuringTheTransfer) {
-    device.plug();
-    open();
-    tick();
-    press();
-    press();
+    walkToUpdate();
     device.device().faults.unplugAtFrame = 40;
     press();
     expectState(StepUpdate, "001000", TxtTransferFailed, "UPDATE", true, "cable pulled");
