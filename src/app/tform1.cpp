@@ -34,10 +34,6 @@ QFont pixelFont(int pixelSize, bool bold = false) {
     return font;
 }
 
-QString fromUtf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 }  // namespace
 
 // Counts the operations that let messages through (query, transfer), so that a close request
@@ -289,14 +285,14 @@ void TForm1::FormShow() {
     Language = LangEnglish;
     ApplyLanguage();
 
-    SW1->setText(fromUtf8(ModelText(ModelCode(image_))));
-    SW2->setText(fromUtf8(VersionText(MainVersion(image_))));
+    SW1->setText(QString::fromStdString(ModelText(ModelCode(image_))));
+    SW2->setText(QString::fromStdString(VersionText(MainVersion(image_))));
     if (TargetCode(image_) == ZelmarkTargetCode) {
         SW3->setText(QStringLiteral("Zelmark"));
     }
     const std::uint8_t mainFirmware = MainFirmwareVersion(image_);
     if (namesMainFirmwareVersion(mainFirmware)) {
-        SW6->setText(fromUtf8(VersionText(mainFirmware)));
+        SW6->setText(QString::fromStdString(VersionText(mainFirmware)));
         SW3->setText(SW3->text() + QStringLiteral(" + Firmware"));
     } else {
         SW6->setText(QStringLiteral("-----"));
@@ -369,13 +365,13 @@ void TForm1::ReadDeviceInfo() {
             caption->show();
         }
 
-        Lap2->setText(fromUtf8(ModelText(info.model)));
+        Lap2->setText(QString::fromStdString(ModelText(info.model)));
         Lap3->setText(QString::number(info.serial));
         Lap4->setText(info.currentVersion == CorruptVersion
                           ? QStringLiteral("Corrupt")
-                          : fromUtf8(VersionText(info.currentVersion)));
+                          : QString::fromStdString(VersionText(info.currentVersion)));
         if (showsUpdaterVersion(info.updaterVersion)) {
-            Lap6->setText(fromUtf8(VersionText(info.updaterVersion)));
+            Lap6->setText(QString::fromStdString(VersionText(info.updaterVersion)));
         }
 
         // Older than the image: green; newer: red; the same: left as it was.
