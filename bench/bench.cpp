@@ -2,6 +2,7 @@
 // the device's own limit for the same work (every byte's wire time in both directions, the
 // device's programming time, and the protocol's fixed pauses). Prints "name value" lines.
 #include <cstdio>
+#include <cstdlib>
 
 #include "devicelink.h"
 #include "protocol.h"
@@ -40,6 +41,20 @@ Figures run(double nakProbability) {
             (wireUs + static_cast<double>(stats.busyUs) + pausesUs) / 1e6};
 }
 
+// Virtual seconds from opening the device for the information query to the verdict.
+double querySeconds() {
+    VirtualClock clock;
+    VirtualZelmark device(clock);
+    DeviceLink link(device, clock, embeddedImage());
+    MemoryReplyStore reply;
+    const std::uint64_t start = clock.nowUs();
+    if (link.queryInformation(reply) != QueryOutcome::Read || link.verdict() != Verdict::Ready) {
+        std::fprintf(stderr, "zelmark-bench: the information query did not read the device\n");
+        std::exit(1);
+    }
+    return static_cast<double>(clock.nowUs() - start) / 1e6;
+}
+
 void print(const char* prefix, const Figures& f) {
     std::printf("%supdate_s %.3f\n", prefix, f.updateS);
     std::printf("%slimit_s %.3f\n", prefix, f.limitS);
@@ -51,5 +66,6 @@ void print(const char* prefix, const Figures& f) {
 int main() {
     print("", run(0.0));
     print("nak1_", run(0.01));
+    std::printf("query_s %.3f\n", querySeconds());
     return 0;
 }

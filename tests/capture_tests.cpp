@@ -32,35 +32,54 @@ struct CaptureFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(CaptureFixture, ShortReadsAreDroppedAndLongOnesKept) {
+TEST_F(CaptureFixture, EveryReadIsKeptInArrivalOrder) {
     struct Case {
         const char* name;
         std::vector<std::vector<std::uint8_t>> reads;
-        std::vector<std::uint8_t> expected;
     };
-    const std::vector<std::uint8_t> ten = bytes(10, 100);
-    const std::vector<std::uint8_t> twenty = bytes(20, 1);
-    std::vector<std::uint8_t> tenThenTwenty = ten;
-    tenThenTwenty.insert(tenThenTwenty.end(), twenty.begin(), twenty.end());
     const Case cases[] = {
-        {"one read of ten", {ten}, ten},
-        {"nine then ten", {bytes(9, 0), ten}, ten},
-        {"one byte then ten", {bytes(1, 0), ten}, ten},
-        {"reads of 1..9 only", {bytes(1, 0), bytes(5, 0), bytes(9, 0)}, {}},
-        {"ten, short, twenty", {ten, bytes(3, 0), twenty}, tenThenTwenty},
+        {"one read of ten", {bytes(10, 100)}},
+        {"nine then ten", {bytes(9, 0), bytes(10, 100)}},
+        {"single bytes", {bytes(1, 7), bytes(1, 8), bytes(1, 9)}},
+        {"ten, three, twenty", {bytes(10, 100), bytes(3, 50), bytes(20, 1)}},
     };
     for (const Case& c : cases) {
         usb.replies.assign(c.reads.begin(), c.reads.end());
-        link.CaptureReply(store);
-        EXPECT_EQ(file(), c.expected) << c.name;
+        std::vector<std::uint8_t> expected;
+        for (const auto& read : c.reads) {
+            expected.insert(expected.end(), read.begin(), read.end());
+        }
+        EXPECT_EQ(link.CaptureReply(store), CaptureEnd::Silent) << c.name;
+        EXPECT_EQ(file(), expected) << c.name;
     }
 }
 
-TEST_F(CaptureFixture, EndsOneReadTimeoutAfterTheLastBytes) {
-    usb.replies = {bytes(12, 0)};
-    link.CaptureReply(store);
-    EXPECT_EQ(file(), bytes(12, 0));
-    EXPECT_EQ(clock.nowMs(), protocol::QueryTimeoutMs);
+// Without a whole record the capture waits a whole read time-out for more; once the marker and
+// its 16 record bytes are in, a short quiet gap ends it.
+TEST_F(CaptureFixture, EndsAfterTheReadTimeoutOrAShortGapBehindAWholeRecord) {
+    std::vector<std::uint8_t> withRecord = bytes(3, 0);
+    withRecord.push_back(protocol::InfoMarkerByte);
+    const std::vector<std::uint8_t> record = bytes(16, 1);
+    withRecord.insert(withRecord.end(), record.begin(), record.end());
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> reply;
+        std::uint64_t endsAfterMs;
+    };
+    const Case cases[] = {
+        {"no marker", bytes(12, 0), protocol::QueryTimeoutMs},
+        {"marker and 15 record bytes",
+         std::vector<std::uint8_t>(withRecord.begin(), withRecord.end() - 1),
+         protocol::QueryTimeoutMs},
+        {"marker and the whole record", withRecord, protocol::RecordQuietGapMs},
+    };
+    for (const Case& c : cases) {
+        usb.replies = {c.reply};
+        const std::uint64_t start = clock.nowMs();
+        link.CaptureReply(store);
+        EXPECT_EQ(file(), c.reply) << c.name;
+        EXPECT_EQ(clock.nowMs() - start, c.endsAfterMs) << c.name;
+    }
 }
 
 TEST(Capture, EmptiesAnExistingFileEvenWhenNothingArrives) {
@@ -142,6 +161,7 @@ TEST(Capture, EndlessRepliesAreCutOff) {
         {"a flood of bytes", [](InfoReplyShape& r) { r.padTo = 200000; }, 4000},
         {"a byte now and then",
          [](InfoReplyShape& r) {
+             r.omitMarker = true;  // no record ever completes
              r.padTo = 200;
              r.splitSizes.assign(200, 1);
              r.splitGapUs = 900000;  // never silent for the 1500 ms read time-out
@@ -157,7 +177,7 @@ TEST(Capture, EndlessRepliesAreCutOff) {
         try {
             link.queryInformation(store);
         } catch (const IoError&) {
-            // the second case keeps no read: its record is lost, as any reply of short reads is
+            // a reply padded past the byte limit may be cut off before its record
         }
         EXPECT_LE(store.bytes().size(), protocol::CaptureByteLimit + protocol::BufferSize)
             << c.name;

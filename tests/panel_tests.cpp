@@ -30,18 +30,26 @@ TEST(VirtualDevicePanel, KnobsReachTheDeviceAndTheLiveViewFollowsIt) {
     EXPECT_DOUBLE_EQ(device.device().faults.nak.probability, 0.10);
 
     DeviceLink link(device, clock, embeddedImage());
+    // The reply in 3-byte pieces is still read whole.
+    panel.findChild<QSpinBox*>("replyPieces")->setValue(3);
+    EXPECT_EQ(device.device().infoReply.splitSizes.front(), 3u);
+    MemoryReplyStore reply;
+    ASSERT_EQ(link.queryInformation(reply), QueryOutcome::Read);
+    EXPECT_EQ(reply.bytes(), device.device().informationReply());
+
     TransferObserver observer;
     ASSERT_EQ(link.sendFirmware(observer).outcome, TransferOutcome::Completed);
     panel.refresh();
     EXPECT_EQ(panel.findChild<QLabel*>("blocksProgrammed")->text(), "91 of 91, vectors");
     EXPECT_EQ(panel.findChild<QLabel*>("lastReply")->text(), "ACK");
 
-    // Unplugging at a block happens once; the cable toggle shows it.
+    // The cable is pulled at the chosen block; the toggle shows it and the knob keeps its value
+    // for the next attempt.
     panel.findChild<QDoubleSpinBox*>("nakRate")->setValue(0.0);
     panel.findChild<QSpinBox*>("unplugAtBlock")->setValue(5);
     EXPECT_EQ(link.sendFirmware(observer).outcome, TransferOutcome::Failed);
     panel.refresh();
     EXPECT_FALSE(cable->isChecked());
-    EXPECT_EQ(panel.findChild<QSpinBox*>("unplugAtBlock")->value(), 0);
-    EXPECT_EQ(device.device().faults.unplugAtFrame, 0u);
+    EXPECT_EQ(panel.findChild<QSpinBox*>("unplugAtBlock")->value(), 5);
+    EXPECT_EQ(device.device().faults.unplugAtFrame, 5u);
 }

@@ -55,8 +55,9 @@ TEST_F(QueryFixture, ExchangeOrderAndTiming) {
     EXPECT_EQ(usb.writeTimeoutMs, 1500u);
     EXPECT_EQ(usb.calls.front(), "SI_Open");
     EXPECT_EQ(usb.calls.back(), "SI_Close");
-    // 250 ms before the command, the reply read at once, 1500 ms of silence, 250 ms before close.
-    EXPECT_EQ(clock.nowMs(), 250u + 1500u + 250u);
+    // 250 ms before the command, the reply read at once, a short quiet gap behind the whole
+    // record, 250 ms before close.
+    EXPECT_EQ(clock.nowMs(), 250u + protocol::RecordQuietGapMs + 250u);
     EXPECT_EQ(scripted.deviceInfo().currentVersion, 104);
 }
 
@@ -89,10 +90,11 @@ TEST_F(QueryFixture, RepliesWithoutAWholeRecordRaiseReadBeyondEnd) {
     noMarker.omitMarker = true;
     InfoReplyShape shortRecord;
     shortRecord.recordLength = 15;
-    InfoReplyShape splitAcrossTheMarker;  // the piece holding the marker is too short to be kept
-    splitAcrossTheMarker.splitSizes = {5};
+    InfoReplyShape shortRecordInPieces;
+    shortRecordInPieces.recordLength = 15;
+    shortRecordInPieces.splitSizes.assign(20, 1);
     for (const Case& c : {Case{"no marker", noMarker}, Case{"short record", shortRecord},
-                          Case{"marker in a dropped read", splitAcrossTheMarker}}) {
+                          Case{"short record in pieces", shortRecordInPieces}}) {
         device.device().infoReply = c.shape;
         try {
             link.queryInformation(reply);
@@ -104,16 +106,84 @@ TEST_F(QueryFixture, RepliesWithoutAWholeRecordRaiseReadBeyondEnd) {
     }
 }
 
-TEST_F(QueryFixture, ReplyInPiecesAndOversizedReplyStillRead) {
-    device.device().infoReply.splitSizes = {3};  // the leading bytes alone: dropped
-    ASSERT_EQ(link.queryInformation(reply), QueryOutcome::Read);
-    EXPECT_EQ(link.deviceInfo().serial, 4660);
+// The USB bridge hands a reply over in as many reads as it likes: every delivery gives the same
+// record and the same verdict.
+TEST(QueryDelivery, TheRecordIsReadWholeHoweverTheReplyArrives) {
+    struct Case {
+        const char* name;
+        std::vector<std::size_t> pieces;
+        std::size_t leadingBytes;  // 0: the device's usual three
+        std::uint16_t model;
+        Verdict verdict;
+    };
+    auto repeated = [](std::size_t size) { return std::vector<std::size_t>(40, size); };
+    const Case cases[] = {
+        {"one piece", {}, 0, 3098, Verdict::Ready},
+        {"pieces of 1 byte", repeated(1), 0, 3098, Verdict::Ready},
+        {"pieces of 3 bytes", repeated(3), 0, 3098, Verdict::Ready},
+        {"pieces of 9 bytes", repeated(9), 0, 3098, Verdict::Ready},
+        {"split right after the marker", {4}, 0, 3098, Verdict::Ready},
+        {"split inside the record", {11}, 0, 3098, Verdict::Ready},
+        {"2-byte piece inside a wrong model's record", {10, 2}, 0, 3099, Verdict::WrongModel},
+        {"leading bytes longer than 4096", {}, 5000, 3098, Verdict::Ready},
+    };
+    for (const Case& c : cases) {
+        VirtualClock clock;
+        VirtualZelmark device(clock);
+        device.device().identity = {c.model, 8721, 218, 1, 100};
+        InfoReplyShape& shape = device.device().infoReply;
+        shape.splitSizes = c.pieces;
+        shape.splitGapUs = 2000;
+        if (c.leadingBytes > 0) {
+            shape.leading.assign(c.leadingBytes, 0x55);
+        }
+        DeviceLink link(device, clock, embeddedImage());
+        MemoryReplyStore reply;
+        ASSERT_EQ(link.queryInformation(reply), QueryOutcome::Read) << c.name;
+        EXPECT_EQ(reply.bytes(), device.device().informationReply()) << c.name;
+        const DeviceInfo info = link.deviceInfo();
+        EXPECT_EQ(info.model, c.model) << c.name;
+        EXPECT_EQ(info.serial, 8721) << c.name;
+        EXPECT_EQ(info.currentVersion, 218) << c.name;
+        EXPECT_EQ(info.updaterVersion, 100) << c.name;
+        EXPECT_EQ(link.verdict(), c.verdict) << c.name;
+        EXPECT_EQ(device.device().stats().framesReceived, 0u) << c.name;
+        EXPECT_FALSE(device.isOpen()) << c.name;
+    }
+}
 
-    device.device().infoReply = InfoReplyShape{};
+TEST_F(QueryFixture, OversizedReplyIsReadWhole) {
     device.device().infoReply.padTo = 6000;
     ASSERT_EQ(link.queryInformation(reply), QueryOutcome::Read);
     EXPECT_EQ(reply.bytes().size(), 6000u);
     EXPECT_EQ(link.deviceInfo().model, 3098);
+}
+
+// A cable pulled after the information command: the device is gone, not unreadable.
+TEST(QueryDelivery, DeviceThatGoesAwayDuringTheQueryIsGone) {
+    struct Case {
+        const char* name;
+        bool afterFirstPiece;  // else as soon as the command has arrived
+    };
+    for (const Case& c : {Case{"before the reply", false}, Case{"after the first piece", true}}) {
+        VirtualClock clock;
+        VirtualZelmark device(clock);
+        device.device().infoReply.splitSizes = {10};
+        device.device().infoReply.splitGapUs = 20000;
+        MemoryReplyStore reply;
+        if (!c.afterFirstPiece) {
+            device.onCommand = [&](std::uint8_t) { device.unplug(); };
+        }
+        auto pullOnceBytesArrived = [&] {
+            if (c.afterFirstPiece && !reply.bytes().empty() && device.plugged()) {
+                device.unplug();
+            }
+        };
+        DeviceLink link(device, clock, embeddedImage(), LinkHooks{pullOnceBytesArrived, {}});
+        EXPECT_EQ(link.queryInformation(reply), QueryOutcome::DeviceGone) << c.name;
+        EXPECT_EQ(reply.bytes().size(), c.afterFirstPiece ? 10u : 0u) << c.name;
+        EXPECT_FALSE(device.isOpen()) << c.name;
+    }
 }
 
 TEST_F(QueryFixture, DeviceThatDoesNotOpenLeavesNoFile) {

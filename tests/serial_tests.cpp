@@ -55,6 +55,21 @@ TEST_F(SerialFixture, QueryAndUpdateThroughTheSerialLayer) {
     EXPECT_TRUE(pty.stats().flashMatchesImage);
 }
 
+// Over a real port a read returns what has arrived so far: a reply that comes in 3-byte pieces
+// is still read whole.
+TEST_F(SerialFixture, ReplyInSmallPiecesIsReadWhole) {
+    pty.device().identity = {3099, 8721, 218, 1, 100};
+    pty.device().infoReply.splitSizes.assign(40, 3);
+    pty.device().infoReply.splitGapUs = 2000;
+    connect();
+    MemoryReplyStore reply;
+    ASSERT_EQ(link->queryInformation(reply), QueryOutcome::Read);
+    EXPECT_EQ(reply.bytes(), pty.device().informationReply());
+    EXPECT_EQ(link->deviceInfo().model, 3099);
+    EXPECT_EQ(link->deviceInfo().serial, 8721);
+    EXPECT_EQ(link->verdict(), Verdict::WrongModel);
+}
+
 TEST_F(SerialFixture, NakAndLostReplyAreRecovered) {
     pty.device().faults.nak.atFrames = {3};
     pty.device().faults.lostReply.atFrames = {30};

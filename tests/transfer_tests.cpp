@@ -242,3 +242,22 @@ TEST(TransferReplies, WaitsInSlicesOfAtMostTenMilliseconds) {
     EXPECT_GE(pumps, static_cast<int>(protocol::MaxFrameAttempts * protocol::ReplyTimeoutMs /
                                       protocol::WaitSliceMs));
 }
+
+TEST(TransferReplies, GivesUpAtOnceAfterTheLastRefusal) {
+    VirtualClock clock;
+    ScriptedUsb usb(clock);
+    usb.onWrite = [&](const std::vector<std::uint8_t>& frame) {
+        if (frame.size() == protocol::BlockFrameSize) {
+            usb.replies.push_back({protocol::Nak});
+        }
+    };
+    DeviceLink link(usb, clock, embeddedImage());
+    CountingObserver observer;
+    const TransferResult result = link.sendFirmware(observer);
+    EXPECT_EQ(result.outcome, TransferOutcome::Failed);
+    EXPECT_EQ(result.reason, FailureReason::NoAcknowledge);
+    EXPECT_EQ(result.lastReply, protocol::Nak);
+    // The two pauses around the update command, then a pause after each refusal but the last.
+    EXPECT_EQ(clock.nowMs(), 2 * protocol::SettlePauseMs +
+                                 (protocol::MaxFrameAttempts - 1) * protocol::NakPauseMs);
+}

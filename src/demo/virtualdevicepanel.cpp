@@ -98,16 +98,22 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     unplugAtFrame_ = spinBox(92, 0);
     unplugAtFrame_->setObjectName("unplugAtBlock");
     unplugAtFrame_->setSpecialValueText(QStringLiteral("never"));
+    replyPieces_ = spinBox(64, 0);
+    replyPieces_->setObjectName("replyPieces");
+    replyPieces_->setSpecialValueText(QStringLiteral("whole"));
+    replyPieces_->setSuffix(QStringLiteral(" bytes"));
     programmingMs_ = spinBox(1000, static_cast<int>(device_.device().timing.programmingUs / 1000));
     programmingMs_->setSuffix(QStringLiteral(" ms"));
     faultForm->addRow(QStringLiteral("NAK rate:"), nakPercent_);
     faultForm->addRow(QStringLiteral("Lost replies:"), lostPercent_);
     faultForm->addRow(QStringLiteral("Unplug at block:"), unplugAtFrame_);
+    faultForm->addRow(QStringLiteral("Reply in pieces of:"), replyPieces_);
     faultForm->addRow(QStringLiteral("Programming time:"), programmingMs_);
     layout->addWidget(faults);
     connect(nakPercent_, &QDoubleSpinBox::valueChanged, this, &VirtualDevicePanel::applyFaults);
     connect(lostPercent_, &QDoubleSpinBox::valueChanged, this, &VirtualDevicePanel::applyFaults);
     connect(unplugAtFrame_, &QSpinBox::valueChanged, this, &VirtualDevicePanel::applyFaults);
+    connect(replyPieces_, &QSpinBox::valueChanged, this, &VirtualDevicePanel::applyFaults);
     connect(programmingMs_, &QSpinBox::valueChanged, this, &VirtualDevicePanel::applyFaults);
 
     auto* live = new QGroupBox(QStringLiteral("What the device does"));
@@ -156,15 +162,18 @@ void VirtualDevicePanel::applyFaults() {
     faults.nak.probability = nakPercent_->value() / 100.0;
     faults.lostReply.probability = lostPercent_->value() / 100.0;
     faults.unplugAtFrame = static_cast<unsigned>(unplugAtFrame_->value());
+    // The information reply handed over in small pieces, a few milliseconds apart, as a USB
+    // serial bridge may deliver it.
+    InfoReplyShape& reply = device_.device().infoReply;
+    reply.splitSizes.assign(replyPieces_->value() > 0 ? 64 : 0,
+                            static_cast<std::size_t>(replyPieces_->value()));
+    reply.splitGapUs = 2000;
     device_.device().timing.programmingUs =
         static_cast<std::uint32_t>(programmingMs_->value()) * 1000;
 }
 
 void VirtualDevicePanel::refresh() {
     const EmulatorStats& stats = device_.device().stats();
-    if (!device_.plugged() && device_.device().faults.unplugAtFrame != 0) {
-        unplugAtFrame_->setValue(0);  // the cable was pulled as asked: once is enough
-    }
     if (cable_->isChecked() != device_.plugged()) {
         const QSignalBlocker quiet(cable_);
         cable_->setChecked(device_.plugged());

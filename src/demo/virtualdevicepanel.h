@@ -35,6 +35,7 @@ private:
     QDoubleSpinBox* nakPercent_;
     QDoubleSpinBox* lostPercent_;
     QSpinBox* unplugAtFrame_;
+    QSpinBox* replyPieces_;
     QSpinBox* programmingMs_;
     QLabel* mode_;
     QLabel* blocks_;

@@ -72,39 +72,68 @@ std::uint32_t DeviceLink::readQueued() {
     return read;
 }
 
-void DeviceLink::CaptureReply(ReplyStore& store) {
+namespace {
+
+// Follows the reply as it arrives: the first marker, then the record's bytes behind it.
+class RecordWatch {
+public:
+    void feed(const std::uint8_t* data, std::size_t size) {
+        for (std::size_t i = 0; i < size && !complete(); ++i) {
+            if (markerSeen_) {
+                ++recordBytes_;
+            } else {
+                markerSeen_ = data[i] == InfoMarkerByte;
+            }
+        }
+    }
+    bool complete() const { return recordBytes_ >= InfoRecordSize; }
+
+private:
+    bool markerSeen_ = false;
+    std::size_t recordBytes_ = 0;
+};
+
+}  // namespace
+
+CaptureEnd DeviceLink::CaptureReply(ReplyStore& store) {
     store.create();
+    CaptureEnd end = CaptureEnd::NothingArrived;
     try {
         // A device that never falls silent must not hold the program: the capture also ends
         // after CaptureTimeLimitMs, or once CaptureByteLimit bytes have been read.
         const std::uint64_t giveUpAtUs = clock_.nowUs() + std::uint64_t{CaptureTimeLimitMs} * 1000;
         std::uint64_t bytesRead = 0;
-        auto withinLimits = [&] {
-            return clock_.nowUs() < giveUpAtUs && bytesRead < CaptureByteLimit;
+        RecordWatch record;
+        auto ended = [](WaitResult wait) {
+            return wait == WaitResult::Failed    ? CaptureEnd::Failed
+                   : wait == WaitResult::Stopped ? CaptureEnd::Stopped
+                                                 : CaptureEnd::Silent;
         };
         // Wait for the reply to begin; a failing queue, a stop or a long silence ends the capture.
-        auto replyBegun = [&] {
-            return waitForQueued(CaptureSilenceLimitMs, true) == WaitResult::Queued;
-        };
-        if (replyBegun()) {
-            while (withinLimits()) {
-                // The device has fallen silent when nothing arrives within the read time-out.
-                if (waitForQueued(readTimeoutMs_, true) != WaitResult::Queued) {
-                    break;
-                }
+        if (const WaitResult first = waitForQueued(CaptureSilenceLimitMs, true);
+            first != WaitResult::Queued) {
+            end = first == WaitResult::TimedOut ? CaptureEnd::NothingArrived : ended(first);
+        } else {
+            end = CaptureEnd::CutOff;
+            while (clock_.nowUs() < giveUpAtUs && bytesRead < CaptureByteLimit) {
+                // Every byte is kept, in arrival order, whatever the size of the read.
                 const std::uint32_t read = readQueued();
                 if (read == 0) {
+                    end = CaptureEnd::Failed;
                     break;
                 }
                 bytesRead += read;
-                if (read < MinKeptRead) {
-                    // Too short to be part of the reply: dropped, and the wait starts over.
-                    if (!replyBegun()) {
-                        break;
-                    }
-                    continue;
-                }
                 store.append(RxBuf.data(), read);
+                record.feed(RxBuf.data(), read);
+                // The device has fallen silent when nothing arrives within the read time-out, or
+                // within a short gap once the whole record is in.
+                const std::uint32_t silenceMs =
+                    record.complete() ? std::min(RecordQuietGapMs, readTimeoutMs_) : readTimeoutMs_;
+                if (const WaitResult next = waitForQueued(silenceMs, true);
+                    next != WaitResult::Queued) {
+                    end = ended(next);
+                    break;
+                }
             }
         }
     } catch (...) {
@@ -112,6 +141,7 @@ void DeviceLink::CaptureReply(ReplyStore& store) {
         throw;
     }
     store.close();
+    return end;
 }
 
 QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
@@ -122,8 +152,9 @@ QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
     setTimeouts(QueryTimeoutMs, QueryTimeoutMs);
     pause(SettlePauseMs);
     SendCommand(CommandInformation, 0, 0);
+    CaptureEnd end = CaptureEnd::NothingArrived;
     try {
-        CaptureReply(store);
+        end = CaptureReply(store);
     } catch (...) {
         usb_.SI_Close(DeviceHandle);
         throw;
@@ -133,14 +164,22 @@ QueryOutcome DeviceLink::queryInformation(ReplyStore& store) {
 
     // The first 0xCC in the reply is the marker; the record follows it.
     const std::unique_ptr<ByteReader> reply = store.openForReading();
-    std::uint8_t byte = 0;
-    do {
-        byte = reply->readByte();
-    } while (byte != InfoMarkerByte);
-    InfoMarker = byte;
-    InfoIndex = 0;
-    for (std::size_t i = 0; i < InfoRecordSize; ++i) {
-        InfoBytes[i] = reply->readByte();
+    try {
+        std::uint8_t byte = 0;
+        do {
+            byte = reply->readByte();
+        } while (byte != InfoMarkerByte);
+        InfoMarker = byte;
+        InfoIndex = 0;
+        for (std::size_t i = 0; i < InfoRecordSize; ++i) {
+            InfoBytes[i] = reply->readByte();
+        }
+    } catch (const IoError&) {
+        // A device that went away during its reply is gone, not a device with an unreadable one.
+        if (end != CaptureEnd::Stopped && end != CaptureEnd::CutOff && deviceGone()) {
+            return QueryOutcome::DeviceGone;
+        }
+        throw;
     }
     return QueryOutcome::Read;
 }
@@ -191,7 +230,9 @@ DeviceLink::FrameResult DeviceLink::sendFrame(TransferProgress& progress, Transf
             if (deviceGone()) {
                 return FrameResult::DeviceGone;
             }
-            pause(NakPauseMs);
+            if (attempt < MaxFrameAttempts) {
+                pause(NakPauseMs);
+            }
             continue;
         }
         ++writes;
@@ -223,8 +264,8 @@ DeviceLink::FrameResult DeviceLink::sendFrame(TransferProgress& progress, Transf
             }
             return FrameResult::Acknowledged;
         }
-        if (reply == Nak) {
-            pause(NakPauseMs);
+        if (reply == Nak && attempt < MaxFrameAttempts) {
+            pause(NakPauseMs);  // after the last attempt the transfer gives up at once
         }
     }
     return FrameResult::NoAcknowledge;

@@ -23,7 +23,12 @@ struct LinkHooks {
     std::function<bool()> stopRequested;  // the user wants out: stop at the next safe point
 };
 
-enum class QueryOutcome { NotOpened, Read };
+// NotOpened: SI_Open failed. DeviceGone: the device went away before its record had arrived.
+enum class QueryOutcome { NotOpened, Read, DeviceGone };
+
+// Why a capture ended: the device fell silent, a call failed (the device may be gone), the user
+// stopped it, nothing arrived at all, or a device that kept talking was cut off.
+enum class CaptureEnd { Silent, Failed, Stopped, NothingArrived, CutOff };
 
 enum class TransferOutcome { NotOpened, Completed, Failed, Stopped };
 enum class FailureReason { None, NoAcknowledge, DeviceGone };
@@ -63,15 +68,15 @@ public:
 
     // Writes an 8-byte command frame to the open device.
     void SendCommand(std::uint8_t code, std::uint16_t first, std::uint16_t second);
-    // Copies the device's reply into the store until the device falls silent.
-    void CaptureReply(ReplyStore& store);
+    // Copies every byte of the device's reply into the store until the device falls silent.
+    CaptureEnd CaptureReply(ReplyStore& store);
     void UpdateCrc(std::uint8_t byte);
     // Sets the read and write time-outs; the capture waits for more bytes up to the read time-out.
     void setTimeouts(std::uint32_t readMs, std::uint32_t writeMs);
 
     // Opens the device, asks for its information, closes it, and reads the record back from the
-    // store. A reply without a whole record raises IoError. The device is closed before any
-    // error leaves.
+    // store. A reply without a whole record raises IoError, unless the device went away. The
+    // device is closed before any error leaves.
     QueryOutcome queryInformation(ReplyStore& store);
     DeviceInfo deviceInfo() const { return parseInfoRecord(InfoBytes.data() + InfoIndex); }
     Verdict verdict() const { return judge(deviceInfo(), image_); }

@@ -43,11 +43,14 @@ inline constexpr std::uint8_t CommandPreamble[2] = {0x78, 0x87};
 inline constexpr std::uint8_t CommandInformation = 9;
 inline constexpr std::uint8_t CommandUpdate = 23;
 
-// Information reply: a marker, then a 16-byte record. Reads shorter than MinKeptRead bytes are
-// not kept by the capture.
+// Information reply: a marker, then a 16-byte record. The USB bridge hands the reply over in as
+// many reads as it likes, so the capture keeps every byte it reads.
 inline constexpr std::uint8_t InfoMarkerByte = 0xCC;
 inline constexpr std::size_t InfoRecordSize = 16;
-inline constexpr std::uint32_t MinKeptRead = 10;
+// Once the marker and the whole record are in, the device has said what it has to say: the
+// capture ends after this much silence instead of a whole read time-out. The device sends its
+// reply back to back, so trailing bytes come well within it.
+inline constexpr std::uint32_t RecordQuietGapMs = 50;
 
 // Block frame: kind, CRC low, CRC high, 0x40, flash address low, high, 512 data bytes.
 inline constexpr std::size_t BlockFrameSize = 518;

@@ -131,9 +131,16 @@ SiStatus VirtualZelmark::SI_Write(SiHandle handle, const void* buffer, std::uint
     *bytesWritten = bytesToWrite;
 
     const unsigned framesBefore = device_.stats().framesReceived;
+    const unsigned commandsBefore = device_.stats().commandsReceived;
     ReceiveResult result = device_.receive(bytes, bytesToWrite, startUs, endUs);
     if (onBlockFrame && device_.stats().framesReceived != framesBefore) {
         onBlockFrame(device_.stats().framesReceived);
+    }
+    if (onCommand && device_.stats().commandsReceived != commandsBefore) {
+        onCommand(bytesToWrite > 2 ? bytes[2] : 0);
+    }
+    if (!cableIn_) {
+        return SiSuccess;  // a hook pulled the cable: the device answers nothing more
     }
     if (result.cablePulled) {
         cablePulledAtUs_ = endUs;

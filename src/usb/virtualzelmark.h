@@ -49,6 +49,9 @@ public:
     // Called with each block frame the device has received (1-based, resends included), before
     // its answer is scheduled. Tests and the demo panel use it to act in the middle of a transfer.
     std::function<void(unsigned frame)> onBlockFrame;
+    // Called with the code of each command frame the device has received, before its answer is
+    // scheduled.
+    std::function<void(std::uint8_t code)> onCommand;
 
     SiStatus SI_GetNumDevices(std::uint32_t* numDevices) override;
     SiStatus SI_GetProductString(std::uint32_t deviceNum, char* buffer,
