@@ -30,8 +30,9 @@ Measured runQuietly(std::vector<std::string> args) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
+        if (!std::freopen("/dev/null", "w", stdout) || !std::freopen("/dev/null", "w", stderr)) {
+            ::_exit(127);
+        }
         std::vector<char*> argv;
         for (std::string& a : args)
             argv.push_back(a.data());

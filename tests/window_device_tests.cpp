@@ -1,36 +1,17 @@
-// ReadDeviceInfo and SendFirmware on a real window against the virtual Zelmark.
+// ReadDeviceInfo and SendFirmware in the window core against the virtual Zelmark.
 
+#include "corefixture.h"
 #include "testimages.h"
 #include "textcatalogue.h"
-#include "windowfixture.h"
 
 using namespace zelmark;
 
 namespace {
 
-QString text(TextId id, std::uint8_t language = LangEnglish) {
-    return QString::fromUtf8(catalogueText(id, language));
-}
-
-// How many pixels of the label, as drawn, are clearly of the given marking colour.
-int markedPixels(QLabel* label, const QColor& colour) {
-    const QImage image = label->grab().toImage();
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            const bool green = c.green() > c.red() + 40 && c.green() > c.blue() + 40;
-            const bool red = c.red() > c.green() + 80 && c.red() > c.blue() + 80;
-            count += colour == TForm1::clGreen ? green : red;
-        }
-    }
-    return count;
-}
-
-class DeviceWindow : public WindowFixture {
+class DeviceWindow : public CoreFixture {
 protected:
     void SetUp() override {
-        WindowFixture::SetUp();
+        CoreFixture::SetUp();
         device.plug();
         open();
         tick();  // the device is seen
@@ -50,91 +31,96 @@ TEST_F(DeviceWindow, QueryShowsTheDeviceAndItsVerdict) {
         std::uint8_t submodel, updater;
         std::uint8_t step;
         const char *lap2, *lap4, *lap6;
-        QColor lap4Colour, lap2Colour, lap6Colour;
+        std::optional<Rgb> lap4Colour, lap2Colour, lap6Colour;
     };
-    const QColor plain;  // left as it was
+    const std::optional<Rgb> plain;  // left as it was
     const Case cases[] = {
         {"fit, older version", 3098, 104, 1, 100, StepReady, "Zelmark", "1.04", "1.00",
-         TForm1::clGreen, plain, plain},
+         std::optional<Rgb>(clGreen), plain, plain},
         {"fit, same version", 3098, 105, 1, 100, StepReady, "Zelmark", "1.05", "1.00", plain, plain,
          plain},
-        {"fit, version 5", 3098, 5, 1, 100, StepReady, "Zelmark", "0.05", "1.00", TForm1::clGreen,
-         plain, plain},
-        {"corrupt", 3098, 26505, 1, 100, StepReady, "Zelmark", "Corrupt", "1.00", TForm1::clRed,
-         plain, plain},
-        {"other model", 3099, 104, 1, 100, StepWrongModel, "3099", "1.04", "1.00", TForm1::clGreen,
-         TForm1::clRed, plain},
-        {"old updater", 3098, 104, 1, 99, StepWrongFirmware, "Zelmark", "1.04", "", TForm1::clGreen,
-         plain, TForm1::clRed},
-        {"updater 255", 3098, 104, 1, 255, StepReady, "Zelmark", "1.04", "", TForm1::clGreen, plain,
-         plain},
+        {"fit, version 5", 3098, 5, 1, 100, StepReady, "Zelmark", "0.05", "1.00",
+         std::optional<Rgb>(clGreen), plain, plain},
+        {"corrupt", 3098, 26505, 1, 100, StepReady, "Zelmark", "Corrupt", "1.00",
+         std::optional<Rgb>(clRed), plain, plain},
+        {"other model", 3099, 104, 1, 100, StepWrongModel, "3099", "1.04", "1.00",
+         std::optional<Rgb>(clGreen), std::optional<Rgb>(clRed), plain},
+        {"old updater", 3098, 104, 1, 99, StepWrongFirmware, "Zelmark", "1.04", "",
+         std::optional<Rgb>(clGreen), plain, std::optional<Rgb>(clRed)},
+        {"updater 255", 3098, 104, 1, 255, StepReady, "Zelmark", "1.04", "",
+         std::optional<Rgb>(clGreen), plain, plain},
         {"other submodel", 3098, 104, 2, 100, StepWrongSubmodel, "Zelmark", "1.04", "1.00",
-         TForm1::clGreen, TForm1::clRed, plain},
+         std::optional<Rgb>(clGreen), std::optional<Rgb>(clRed), plain},
     };
     for (const Case& c : cases) {
         open();  // a fresh window: colours and Lap6 keep what earlier queries left
         tick();
         identity(c.model, c.version, c.submodel, c.updater);
-        form->ReadDeviceInfo();
-        EXPECT_EQ(form->step(), c.step) << c.name;
-        EXPECT_EQ(form->Lap2->text(), c.lap2) << c.name;
-        EXPECT_EQ(form->Lap3->text(), "4660") << c.name;
-        EXPECT_EQ(form->Lap4->text(), c.lap4) << c.name;
-        EXPECT_EQ(form->Lap6->text(), c.lap6) << c.name;
-        const QColor base = defaultColour();
-        EXPECT_EQ(colour(form->Lap4), c.lap4Colour.isValid() ? c.lap4Colour : base) << c.name;
-        EXPECT_EQ(colour(form->Lap13), colour(form->Lap4)) << c.name;
-        EXPECT_EQ(colour(form->Lap2), c.lap2Colour.isValid() ? c.lap2Colour : base) << c.name;
-        EXPECT_EQ(colour(form->Lap11), colour(form->Lap2)) << c.name;
-        EXPECT_EQ(colour(form->Lap6), c.lap6Colour.isValid() ? c.lap6Colour : base) << c.name;
-        EXPECT_EQ(colour(form->Lap15), colour(form->Lap6)) << c.name;
-        for (QLabel* caption : {form->Lap11, form->Lap12, form->Lap13, form->Lap15}) {
-            EXPECT_TRUE(caption->isVisible()) << c.name;
+        core->ReadDeviceInfo();
+        EXPECT_EQ(core->step(), c.step) << c.name;
+        EXPECT_EQ(state(Control::Lap2).caption, c.lap2) << c.name;
+        EXPECT_EQ(state(Control::Lap3).caption, "4660") << c.name;
+        EXPECT_EQ(state(Control::Lap4).caption, c.lap4) << c.name;
+        EXPECT_EQ(state(Control::Lap6).caption, c.lap6) << c.name;
+        const std::optional<Rgb> base = std::optional<Rgb>();
+        EXPECT_EQ(colour(Control::Lap4), c.lap4Colour ? c.lap4Colour : base) << c.name;
+        EXPECT_EQ(colour(Control::Lap13), colour(Control::Lap4)) << c.name;
+        EXPECT_EQ(colour(Control::Lap2), c.lap2Colour ? c.lap2Colour : base) << c.name;
+        EXPECT_EQ(colour(Control::Lap11), colour(Control::Lap2)) << c.name;
+        EXPECT_EQ(colour(Control::Lap6), c.lap6Colour ? c.lap6Colour : base) << c.name;
+        EXPECT_EQ(colour(Control::Lap15), colour(Control::Lap6)) << c.name;
+        for (Control caption : {Control::Lap11, Control::Lap12, Control::Lap13, Control::Lap15}) {
+            EXPECT_TRUE(state(caption).visible) << c.name;
         }
-        EXPECT_TRUE(form->Timer1->isActive()) << c.name;
-        EXPECT_TRUE(form->GoBtn->isEnabled()) << c.name;
-        EXPECT_EQ(form->Comment->text(), text(TxtReadyWarning)) << c.name;
-        EXPECT_EQ(form->GoBtn->text(), "UPDATE") << c.name;
+        EXPECT_TRUE(core->model().timerRunning) << c.name;
+        EXPECT_TRUE(state(Control::GoBtn).enabled) << c.name;
+        EXPECT_EQ(state(Control::Comment).caption, text(TxtReadyWarning)) << c.name;
+        EXPECT_EQ(state(Control::GoBtn).caption, "UPDATE") << c.name;
     }
 }
 
-TEST_F(DeviceWindow, MarkingColoursShowOnScreen) {
-    identity(3099, 104, 1, 100);
-    form->ReadDeviceInfo();
-    EXPECT_GT(markedPixels(form->Lap4, TForm1::clGreen), 5);
-    EXPECT_GT(markedPixels(form->Lap2, TForm1::clRed), 5);
-}
-
 TEST_F(DeviceWindow, ScratchFileIsLeftInPlace) {
-    form->ReadDeviceInfo();
+    core->ReadDeviceInfo();
     EXPECT_EQ(TempDir::read(scratch.file("version.tmp")), device.device().informationReply());
 }
 
 TEST_F(DeviceWindow, UnreadableReplyReachesTheUserAndLeavesTheStep) {
     device.device().infoReply.omitMarker = true;
-    form->GoBtnClick();  // step 1 -> 2
+    core->GoBtnClick();  // step 1 -> 2
     // The press in step 2 runs the query; its error leaves the handler for the message box.
-    form->GoBtn->click();
-    ASSERT_EQ(errors, QStringList{"Read beyond end of file"});
-    EXPECT_EQ(form->step(), StepConnect);
-    EXPECT_FALSE(form->GoBtn->isEnabled());
-    EXPECT_TRUE(form->Step2->isEnabled());
-    EXPECT_FALSE(form->Step5->isEnabled());
-    EXPECT_EQ(form->Comment->text(), text(TxtConnect));
+    core->click(Control::GoBtn);
+    ASSERT_EQ(errors, std::vector<std::string>{"Read beyond end of file"});
+    EXPECT_EQ(core->step(), StepConnect);
+    EXPECT_FALSE(state(Control::GoBtn).enabled);
+    EXPECT_TRUE(state(Control::Step2).enabled);
+    EXPECT_FALSE(state(Control::Step5).enabled);
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtConnect));
     EXPECT_FALSE(device.isOpen());
-    EXPECT_TRUE(form->isVisible());  // the program goes on
+    EXPECT_TRUE(!closed());  // the program goes on
 }
 
 TEST_F(DeviceWindow, DeviceThatDoesNotOpenChangesOnlyTheClosingTexts) {
     device.openStatus = SiIoFailed;
-    const QString lap2 = form->Lap2->text();
-    form->ReadDeviceInfo();
-    EXPECT_EQ(form->step(), StepStart);
-    EXPECT_EQ(form->Lap2->text(), lap2);
-    EXPECT_TRUE(form->Lap11->isHidden());
-    EXPECT_EQ(form->Comment->text(), text(TxtReadyWarning));
-    EXPECT_EQ(form->GoBtn->text(), "UPDATE");
+    const std::string lap2 = state(Control::Lap2).caption;
+    core->ReadDeviceInfo();
+    EXPECT_EQ(core->step(), StepStart);
+    EXPECT_EQ(state(Control::Lap2).caption, lap2);
+    EXPECT_TRUE(!state(Control::Lap11).visible);
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtReadyWarning));
+    EXPECT_EQ(state(Control::GoBtn).caption, "UPDATE");
     EXPECT_FALSE(std::filesystem::exists(scratch.file("version.tmp")));
+}
+
+// A cable pulled right after the information command: the device is gone, which the window
+// takes as a device that did not open, not as an unreadable reply.
+TEST_F(DeviceWindow, DeviceGoneDuringTheQueryIsLikeOneThatDidNotOpen) {
+    device.onCommand = [&](std::uint8_t) { device.unplug(); };
+    core->ReadDeviceInfo();
+    EXPECT_TRUE(errors.empty());
+    EXPECT_EQ(core->step(), StepStart);
+    EXPECT_FALSE(state(Control::Lap11).visible);
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtReadyWarning));
+    EXPECT_FALSE(device.isOpen());
 }
 
 TEST_F(DeviceWindow, OpenFailuresAreExplainedWithTheirFix) {
@@ -143,36 +129,37 @@ TEST_F(DeviceWindow, OpenFailuresAreExplainedWithTheirFix) {
                                                  {SiSeveralDevices, TxtSeveralDevices}};
     for (const auto& [status, explanation] : cases) {
         device.openStatus = status;
-        form->DKBtnClick();
-        form->ReadDeviceInfo();
-        EXPECT_EQ(form->Comment->text(), text(explanation, LangDanish)) << statusName(status);
-        EXPECT_EQ(form->GoBtn->text(), text(TxtUpdate, LangDanish)) << statusName(status);
-        form->UKBtnClick();
-        form->SendFirmware();
-        EXPECT_EQ(form->Comment->text(), text(explanation)) << statusName(status);
+        core->DKBtnClick();
+        core->ReadDeviceInfo();
+        EXPECT_EQ(state(Control::Comment).caption, text(explanation, LangDanish))
+            << statusName(status);
+        EXPECT_EQ(state(Control::GoBtn).caption, text(TxtUpdate, LangDanish)) << statusName(status);
+        core->UKBtnClick();
+        core->SendFirmware();
+        EXPECT_EQ(state(Control::Comment).caption, text(explanation)) << statusName(status);
     }
 }
 
 TEST_F(DeviceWindow, GermanQuerySetsNoClosingTexts) {
-    form->GBtnClick();
-    form->ReadDeviceInfo();
-    EXPECT_EQ(form->step(), StepReady);
-    EXPECT_EQ(form->Comment->text(), text(TxtIntro));
-    EXPECT_EQ(form->GoBtn->text(), "Start");
+    core->GBtnClick();
+    core->ReadDeviceInfo();
+    EXPECT_EQ(core->step(), StepReady);
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtIntro));
+    EXPECT_EQ(state(Control::GoBtn).caption, "Start");
 }
 
 TEST_F(DeviceWindow, TransferReportsSuccessOnlyWhenEverythingWasAcknowledged) {
-    form->ReadDeviceInfo();
-    form->SendFirmware();
+    core->ReadDeviceInfo();
+    core->SendFirmware();
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
-    EXPECT_EQ(form->SW4->text(), "47138 Bytes");
-    EXPECT_EQ(form->step(), StepUnplug);
-    EXPECT_EQ(form->Comment->text(), text(TxtRemoveCable));
-    EXPECT_EQ(form->GoBtn->text(), "Next step");
-    EXPECT_FALSE(form->GoBtn->isEnabled());
-    EXPECT_TRUE(form->Step7->isEnabled());
-    EXPECT_FALSE(form->Step6->isEnabled());
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(state(Control::SW4).caption, "47138 Bytes");
+    EXPECT_EQ(core->step(), StepUnplug);
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtRemoveCable));
+    EXPECT_EQ(state(Control::GoBtn).caption, "Next step");
+    EXPECT_FALSE(state(Control::GoBtn).enabled);
+    EXPECT_TRUE(state(Control::Step7).enabled);
+    EXPECT_FALSE(state(Control::Step6).enabled);
+    EXPECT_TRUE(core->model().timerRunning);
     EXPECT_FALSE(device.isOpen());
 }
 
@@ -182,65 +169,65 @@ TEST_F(DeviceWindow, GivenUpTransferArmsUpdateAgain) {
         device.plug();
         open();
         tick();
-        form->GoBtnClick();
-        form->GoBtnClick();  // query: step 6
-        ASSERT_EQ(form->step(), StepUpdate);
+        core->GoBtnClick();
+        core->GoBtnClick();  // query: step 6
+        ASSERT_EQ(core->step(), StepUpdate);
         device.device().faults.silentFromFrame = frame;
-        form->GoBtnClick();  // UPDATE
-        EXPECT_EQ(form->step(), StepUpdate) << frame;
-        EXPECT_EQ(form->Comment->text(), text(TxtTransferFailed)) << frame;
-        EXPECT_EQ(form->GoBtn->text(), "UPDATE") << frame;
-        EXPECT_TRUE(form->GoBtn->isEnabled()) << frame;
-        EXPECT_TRUE(form->Timer1->isActive()) << frame;
-        EXPECT_TRUE(form->Step5->isEnabled()) << frame;
-        EXPECT_FALSE(form->Step6->isEnabled()) << frame;
-        EXPECT_FALSE(form->Step7->isEnabled()) << frame;
-        EXPECT_EQ(form->SW4->text(), "") << frame;
+        core->GoBtnClick();  // UPDATE
+        EXPECT_EQ(core->step(), StepUpdate) << frame;
+        EXPECT_EQ(state(Control::Comment).caption, text(TxtTransferFailed)) << frame;
+        EXPECT_EQ(state(Control::GoBtn).caption, "UPDATE") << frame;
+        EXPECT_TRUE(state(Control::GoBtn).enabled) << frame;
+        EXPECT_TRUE(core->model().timerRunning) << frame;
+        EXPECT_TRUE(state(Control::Step5).enabled) << frame;
+        EXPECT_FALSE(state(Control::Step6).enabled) << frame;
+        EXPECT_FALSE(state(Control::Step7).enabled) << frame;
+        EXPECT_EQ(state(Control::SW4).caption, "") << frame;
         EXPECT_FALSE(device.isOpen()) << frame;
         EXPECT_FALSE(device.flashEquals(embeddedImage())) << frame;
         device.device().faults.silentFromFrame = 0;
         // The next press starts again from the update command and block 1.
-        form->GoBtnClick();
-        EXPECT_EQ(form->step(), StepUnplug) << frame;
+        core->GoBtnClick();
+        EXPECT_EQ(core->step(), StepUnplug) << frame;
         EXPECT_TRUE(device.flashEquals(embeddedImage())) << frame;
     }
 }
 
 TEST_F(DeviceWindow, TransferThatCannotOpenChangesNothingButTheTimer) {
-    form->GoBtnClick();
-    form->GoBtnClick();  // the query: UPDATE armed
-    ASSERT_EQ(form->step(), StepUpdate);
+    core->GoBtnClick();
+    core->GoBtnClick();  // the query: UPDATE armed
+    ASSERT_EQ(core->step(), StepUpdate);
     device.openStatus = SiIoFailed;
-    const QString comment = form->Comment->text();
-    const QString sw4 = form->SW4->text();
-    form->GoBtnClick();  // UPDATE
-    EXPECT_EQ(form->step(), StepUpdate);
-    EXPECT_FALSE(form->Timer1->isActive());
-    EXPECT_EQ(form->Comment->text(), comment);
-    EXPECT_EQ(form->GoBtn->text(), "UPDATE");
-    EXPECT_TRUE(form->GoBtn->isEnabled());
-    EXPECT_TRUE(form->Step5->isEnabled());
-    EXPECT_FALSE(form->Step6->isEnabled());
-    EXPECT_EQ(form->SW4->text(), sw4);
+    const std::string comment = state(Control::Comment).caption;
+    const std::string sw4 = state(Control::SW4).caption;
+    core->GoBtnClick();  // UPDATE
+    EXPECT_EQ(core->step(), StepUpdate);
+    EXPECT_FALSE(core->model().timerRunning);
+    EXPECT_EQ(state(Control::Comment).caption, comment);
+    EXPECT_EQ(state(Control::GoBtn).caption, "UPDATE");
+    EXPECT_TRUE(state(Control::GoBtn).enabled);
+    EXPECT_TRUE(state(Control::Step5).enabled);
+    EXPECT_FALSE(state(Control::Step6).enabled);
+    EXPECT_EQ(state(Control::SW4).caption, sw4);
     EXPECT_EQ(device.wireStats().bytesToDevice, 8u);  // only the query's command went out
     device.openStatus = SiSuccess;
-    form->GoBtnClick();  // the next press runs the transfer from its start
-    EXPECT_EQ(form->step(), StepUnplug);
+    core->GoBtnClick();  // the next press runs the transfer from its start
+    EXPECT_EQ(core->step(), StepUnplug);
 }
 
 TEST_F(DeviceWindow, LanguageSwitchDuringTheTransfer) {
-    form->DKBtnClick();
-    form->ReadDeviceInfo();
+    core->DKBtnClick();
+    core->ReadDeviceInfo();
     device.onBlockFrame = [&](unsigned frame) {
         if (frame == 10) {
-            EXPECT_EQ(form->Comment->text(), text(TxtTransmitting, LangDanish));
-            form->UKBtnClick();
+            EXPECT_EQ(state(Control::Comment).caption, text(TxtTransmitting, LangDanish));
+            core->UKBtnClick();
         }
         if (frame == 11) {
-            EXPECT_EQ(form->Comment->text(), text(TxtIntro, LangEnglish));
+            EXPECT_EQ(state(Control::Comment).caption, text(TxtTransmitting, LangEnglish));
         }
     };
-    form->SendFirmware();
-    EXPECT_EQ(form->Comment->text(), text(TxtRemoveCable, LangEnglish));
-    EXPECT_EQ(form->GoBtn->text(), "Next step");
+    core->SendFirmware();
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtRemoveCable, LangEnglish));
+    EXPECT_EQ(state(Control::GoBtn).caption, "Next step");
 }

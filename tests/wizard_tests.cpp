@@ -1,40 +1,34 @@
-// The whole road on a real window: the wizard's presses, the presence monitor's ticks and the
-// virtual Zelmark, on the virtual clock.
-#include <QCoreApplication>
-#include <QTimer>
+// The whole road in the window core: the wizard's presses, the presence monitor's ticks and the
+// virtual Zelmark, on the virtual clock, without a toolkit.
 
+#include "corefixture.h"
 #include "textcatalogue.h"
-#include "windowfixture.h"
 
 using namespace zelmark;
 
 namespace {
 
-QString text(TextId id, std::uint8_t language = LangEnglish) {
-    return QString::fromUtf8(catalogueText(id, language));
-}
-
-class Wizard : public WindowFixture {
+class Wizard : public CoreFixture {
 protected:
     // The six step labels, top to bottom, as lit (1) or greyed (0).
     std::string lit() const {
         std::string s;
-        for (const QLabel* label :
-             {form->Step1, form->Step2, form->Step5, form->Step6, form->Step7, form->Step8}) {
-            s += label->isEnabled() ? '1' : '0';
+        for (Control label : {Control::Step1, Control::Step2, Control::Step5, Control::Step6,
+                              Control::Step7, Control::Step8}) {
+            s += state(label).enabled ? '1' : '0';
         }
         return s;
     }
     void expectState(std::uint8_t step, const std::string& labels, TextId comment,
-                     const QString& caption, bool enabled, const char* where) {
-        EXPECT_EQ(form->step(), step) << where;
+                     const std::string& caption, bool enabled, const char* where) {
+        EXPECT_EQ(core->step(), step) << where;
         EXPECT_EQ(lit(), labels) << where;
-        EXPECT_EQ(form->Comment->text(), text(comment)) << where;
-        EXPECT_EQ(form->GoBtn->text(), caption) << where;
-        EXPECT_EQ(form->GoBtn->isEnabled(), enabled) << where;
+        EXPECT_EQ(state(Control::Comment).caption, text(comment)) << where;
+        EXPECT_EQ(state(Control::GoBtn).caption, caption) << where;
+        EXPECT_EQ(state(Control::GoBtn).enabled, enabled) << where;
     }
     unsigned framesSent() const { return device.device().stats().framesReceived; }
-    void press() { form->GoBtnClick(); }
+    void press() { core->GoBtnClick(); }
     // A device attached from the start; Start, Next step: the device is read and UPDATE armed.
     void walkToUpdate() {
         device.plug();
@@ -63,25 +57,26 @@ TEST_F(Wizard, NormalRoadFromStartToFinish) {
     EXPECT_EQ(device.wireStats().bytesToDevice, 0u);  // no device: no traffic
     press();                                          // a press in step 4 changes nothing
     expectState(StepConnect, "010000", TxtConnect, "Next step", false, "press in step 4");
-    form->UKBtn->setFocus();  // the focus is elsewhere when the device arrives
+    const unsigned focusRequests = core->model().focusRequests;
 
     device.plug();
     tick();  // the device arrives: queried at once
     expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "device read");
-    EXPECT_EQ(form->focusWidget(), form->GoBtn);
-    EXPECT_EQ(form->Lap2->text(), "Zelmark");
+    EXPECT_EQ(core->model().focus, Control::GoBtn);
+    EXPECT_GT(core->model().focusRequests, focusRequests);
+    EXPECT_EQ(state(Control::Lap2).caption, "Zelmark");
 
     press();  // UPDATE
     expectState(StepUnplug, "000010", TxtRemoveCable, "Next step", false, "transfer done");
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
-    EXPECT_EQ(form->SW4->text(), "47138 Bytes");
+    EXPECT_EQ(state(Control::SW4).caption, "47138 Bytes");
     device.unplug();
     tick();
     expectState(StepUnplug, "000010", TxtRemoveCable, "Next step", true, "cable out");
     press();
     expectState(StepFinish, "000001", TxtVerifyVersion, "FINISH", true, "verify the version");
     press();
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(!closed());
 }
 
 TEST_F(Wizard, RemovalAfterTheTransferEnablesTheButton) {
@@ -94,24 +89,24 @@ TEST_F(Wizard, RemovalAfterTheTransferEnablesTheButton) {
     press();
     expectState(StepUnplug, "000010", TxtRemoveCable, "Next step", false, "transfer done");
     tick();  // still attached
-    EXPECT_FALSE(form->GoBtn->isEnabled());
+    EXPECT_FALSE(state(Control::GoBtn).enabled);
     device.unplug();
     tick();
     expectState(StepUnplug, "000010", TxtRemoveCable, "Next step", true, "cable out");
-    EXPECT_EQ(form->windowTitle(), text(TxtTitle));
+    EXPECT_EQ(core->model().caption, text(TxtTitle));
     press();
     expectState(StepFinish, "000001", TxtVerifyVersion, "FINISH", true, "verify");
     press();
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(!closed());
 }
 
 TEST_F(Wizard, DeviceAttachedAtStartUp) {
     device.plug();
     open();
-    EXPECT_FALSE(form->GoBtn->isEnabled());
+    EXPECT_FALSE(state(Control::GoBtn).enabled);
     tick();
     expectState(StepStart, "000000", TxtIntro, "Start", true, "first tick");
-    EXPECT_EQ(form->Lap1->text(), "found");
+    EXPECT_EQ(state(Control::Lap1).caption, "found");
     tick();  // the same answer again: nothing but the device count is asked
     EXPECT_EQ(device.wireStats().bytesToDevice, 0u);
 }
@@ -135,11 +130,13 @@ TEST_F(Wizard, RefusedDevicesGetTheirTextAndFinishWithNothingSent) {
         tick();
         press();
         press();
-        expectState(c.verdict, "001000", TxtReadyWarning, "UPDATE", true, c.name);
-        press();
+        // The refusal shows as soon as the query ends; the device box marks what does not fit.
         expectState(StepFinish, "001000", c.refusal, "FINISH", true, c.name);
+        EXPECT_EQ(colour(c.verdict == StepWrongFirmware ? Control::Lap15 : Control::Lap11),
+                  std::optional<Rgb>(clRed))
+            << c.name;
         press();
-        EXPECT_FALSE(form->isVisible()) << c.name;
+        EXPECT_FALSE(!closed()) << c.name;
         EXPECT_EQ(framesSent(), 0u) << c.name;
         EXPECT_EQ(device.device().stats().updateMode, false) << c.name;
         device.unplug();
@@ -148,33 +145,31 @@ TEST_F(Wizard, RefusedDevicesGetTheirTextAndFinishWithNothingSent) {
 
 TEST_F(Wizard, DeviceReattachedWhileUpdateIsArmedIsQueriedAgain) {
     walkToUpdate();
-    ASSERT_EQ(form->step(), StepUpdate);
+    ASSERT_EQ(core->step(), StepUpdate);
     const unsigned commandsBefore = device.device().stats().commandsReceived;
 
     device.unplug();
     tick();  // removal in step 6: only caption and status change
     expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "removed in step 6");
-    EXPECT_EQ(form->Lap1->text(), "looking...");
+    EXPECT_EQ(state(Control::Lap1).caption, "looking...");
     device.plug();
     tick();
     EXPECT_EQ(device.device().stats().commandsReceived, commandsBefore + 1);  // queried again
     expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "re-attached");
     press();
-    EXPECT_EQ(form->step(), StepUnplug);
+    EXPECT_EQ(core->step(), StepUnplug);
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
 }
 
 TEST_F(Wizard, DeviceSwappedForAnotherModelInStepSixIsRefused) {
     walkToUpdate();
-    ASSERT_EQ(form->step(), StepUpdate);
+    ASSERT_EQ(core->step(), StepUpdate);
     device.unplug();
     tick();
     device.device().identity.model = 3099;
     device.plug();
     tick();
-    EXPECT_EQ(form->step(), StepWrongModel);
-    EXPECT_EQ(form->Lap2->text(), "3099");
-    press();
+    EXPECT_EQ(state(Control::Lap2).caption, "3099");
     expectState(StepFinish, "001000", TxtWrongModel, "FINISH", true, "swapped");
     EXPECT_EQ(framesSent(), 0u);
 }
@@ -187,7 +182,7 @@ TEST_F(Wizard, UpdateWithoutAVerdictQueriesFirst) {
     press();
     press();
     expectState(StepUpdate, "001000", TxtDeviceBusy, "UPDATE", true, "no verdict");
-    EXPECT_TRUE(form->Lap11->isHidden());
+    EXPECT_TRUE(!state(Control::Lap11).visible);
 
     // Still held: the press queries, forms no verdict, and sends nothing.
     press();
@@ -211,9 +206,9 @@ TEST_F(Wizard, UpdateWithoutAVerdictSendsOnceTheDeviceFits) {
     press();
     device.openStatus = SiSuccess;
     press();
-    EXPECT_EQ(form->step(), StepUnplug);
+    EXPECT_EQ(core->step(), StepUnplug);
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
-    EXPECT_EQ(form->Lap2->text(), "Zelmark");
+    EXPECT_EQ(state(Control::Lap2).caption, "Zelmark");
 }
 
 TEST_F(Wizard, ProductStringThatCannotBeRead) {
@@ -223,14 +218,14 @@ TEST_F(Wizard, ProductStringThatCannotBeRead) {
     device.productStringFails = true;
     device.plug();
     tick();
-    EXPECT_EQ(form->windowTitle(), text(TxtTitleFound));
-    EXPECT_EQ(form->Lap1->text(), "looking...");
+    EXPECT_EQ(core->model().caption, text(TxtTitleFound));
+    EXPECT_EQ(state(Control::Lap1).caption, "looking...");
     expectState(StepConnect, "010000", TxtConnect, "Next step", false, "product string unread");
     tick();  // watching for removal now: no query
     EXPECT_EQ(device.wireStats().bytesToDevice, 0u);
     device.productStringFails = false;
     replug();  // a new attempt takes unplugging and plugging in again
-    EXPECT_EQ(form->step(), StepUpdate);
+    EXPECT_EQ(core->step(), StepUpdate);
 }
 
 TEST_F(Wizard, LanguageSwitchDuringTheQuery) {
@@ -238,72 +233,76 @@ TEST_F(Wizard, LanguageSwitchDuringTheQuery) {
     open();
     tick();
     press();
-    QString commentAfterSwitch;
+    std::string commentAfterSwitch;
     // Runs at the first message pump inside the query's capture.
-    QTimer::singleShot(0, form.get(), [&] {
-        form->DKBtnClick();
-        QTimer::singleShot(0, form.get(), [&] { commentAfterSwitch = form->Comment->text(); });
+    atNextPump.push_back([&] {
+        core->DKBtnClick();
+        atNextPump.push_back([&] { commentAfterSwitch = state(Control::Comment).caption; });
     });
     press();
-    EXPECT_EQ(commentAfterSwitch, text(TxtIntro, LangDanish));
-    EXPECT_EQ(form->Comment->text(), text(TxtReadyWarning, LangDanish));
-    EXPECT_EQ(form->GoBtn->text(), text(TxtUpdate, LangDanish));
-    EXPECT_EQ(form->step(), StepUpdate);
+    EXPECT_EQ(commentAfterSwitch, text(TxtConnect, LangDanish));
+    EXPECT_EQ(state(Control::Comment).caption, text(TxtReadyWarning, LangDanish));
+    EXPECT_EQ(state(Control::GoBtn).caption, text(TxtUpdate, LangDanish));
+    EXPECT_EQ(core->step(), StepUpdate);
 }
 
 TEST_F(Wizard, LanguageSwitchDuringTheTransfer) {
     walkToUpdate();
-    form->DKBtnClick();
-    QString commentAfterSwitch;
+    core->DKBtnClick();
+    std::string commentAfterSwitch;
     device.onBlockFrame = [&](unsigned frame) {
         if (frame == 5)
-            form->UKBtnClick();
+            core->UKBtnClick();
         if (frame == 50)
-            commentAfterSwitch = form->Comment->text();
+            commentAfterSwitch = state(Control::Comment).caption;
     };
     press();
-    EXPECT_EQ(commentAfterSwitch, text(TxtIntro, LangEnglish));
+    EXPECT_EQ(commentAfterSwitch, text(TxtTransmitting, LangEnglish));
     expectState(StepUnplug, "000010", TxtRemoveCable, "Next step", false, "English end texts");
 }
 
 TEST_F(Wizard, GermanThroughTheWholeRoad) {
     device.plug();
     open();
-    form->GBtnClick();
+    core->GBtnClick();
     tick();
-    const QString title = form->windowTitle();
+    const std::string title = core->model().caption;
     press();
     press();
-    EXPECT_EQ(form->step(), StepUpdate);
+    EXPECT_EQ(core->step(), StepUpdate);
     press();
-    EXPECT_EQ(form->step(), StepUnplug);
+    EXPECT_EQ(core->step(), StepUnplug);
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
     device.unplug();
     tick();
     press();
-    EXPECT_EQ(form->step(), StepFinish);
+    EXPECT_EQ(core->step(), StepFinish);
     // Steps, labels and button states moved; not a single text did.
     expectState(StepFinish, "000001", TxtIntro, "Start", true, "German");
-    EXPECT_EQ(form->windowTitle(), title);
-    EXPECT_EQ(form->Lap1->text(), "looking...");
+    EXPECT_EQ(core->model().caption, title);
+    EXPECT_EQ(state(Control::Lap1).caption, "looking...");
     press();
-    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(!closed());
 }
 
-TEST_F(Wizard, CloseDuringTheTransferStopsAtAFrameBoundaryThenCloses) {
+// A started update cannot be interrupted: a close during the transfer says the window closes
+// when the update has finished, and it closes then.
+TEST_F(Wizard, CloseDuringTheTransferWaitsForItsEnd) {
     walkToUpdate();
+    std::string commentAfterClose;
     device.onBlockFrame = [&](unsigned frame) {
-        if (frame == 20)
-            form->close();
+        if (frame == 20) {
+            EXPECT_FALSE(core->requestClose());
+            commentAfterClose = state(Control::Comment).caption;
+        }
+        EXPECT_FALSE(closed()) << frame;
     };
     press();
-    EXPECT_TRUE(form->isVisible());  // not hidden under the running transfer
-    EXPECT_EQ(device.device().stats().framesReceived, 20u);
+    EXPECT_EQ(commentAfterClose, text(TxtClosesAfterUpdate));
+    EXPECT_EQ(core->step(), StepUnplug);
+    EXPECT_TRUE(device.flashEquals(embeddedImage()));
     EXPECT_FALSE(device.isOpen());
-    EXPECT_NE(form->step(), StepUnplug);  // no success shown
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_LT(clock.nowMs(), 5000u);
+    EXPECT_TRUE(closed());
 }
 
 TEST_F(Wizard, CloseDuringTheQueryEndsItQuietly) {
@@ -312,14 +311,12 @@ TEST_F(Wizard, CloseDuringTheQueryEndsItQuietly) {
     open();
     tick();
     press();
-    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    atNextPump.push_back([&] { EXPECT_FALSE(core->requestClose()); });
     press();
-    EXPECT_TRUE(form->isVisible());  // the query returns first
-    EXPECT_LT(clock.nowMs(), 1000u);
+    EXPECT_LT(clock.nowMs(), 1000u);  // the query returned at once
     EXPECT_FALSE(device.isOpen());
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
+    EXPECT_TRUE(closed());
+    EXPECT_TRUE(errors.empty()) << (errors.empty() ? "" : errors.front());
 }
 
 TEST_F(Wizard, UnplugDuringTheTransfer) {
@@ -329,11 +326,65 @@ TEST_F(Wizard, UnplugDuringTheTransfer) {
     expectState(StepUpdate, "001000", TxtTransferFailed, "UPDATE", true, "cable pulled");
     device.device().faults.unplugAtFrame = 0;
     tick();  // the monitor runs again and sees the device gone
-    EXPECT_FALSE(form->devicePresent());
+    EXPECT_FALSE(core->devicePresent());
     device.plug();
     tick();  // back: queried again, then UPDATE starts over
     expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "re-attached");
     press();
-    EXPECT_EQ(form->step(), StepUnplug);
+    EXPECT_EQ(core->step(), StepUnplug);
+    EXPECT_TRUE(device.flashEquals(embeddedImage()));
+}
+
+// Every exchange runs with the big button disabled, also the query the monitor starts when a
+// device arrives while UPDATE is armed: a press then starts nothing inside it.
+TEST_F(Wizard, NoExchangeStartsInsideAnother) {
+    walkToUpdate();
+    device.unplug();
+    tick();
+    device.plug();
+    const unsigned commandsBefore = device.device().stats().commandsReceived;
+    bool enabledDuringQuery = true;
+    atNextPump.push_back([&] {
+        enabledDuringQuery = state(Control::GoBtn).enabled;
+        core->click(Control::GoBtn);
+        core->GoBtnClick();
+    });
+    tick();  // the device arrives: queried again
+    EXPECT_FALSE(enabledDuringQuery);
+    EXPECT_EQ(device.device().stats().commandsReceived, commandsBefore + 1);
+    expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "re-armed");
+    EXPECT_EQ(framesSent(), 0u);
+}
+
+// GoBtn is the default button: whenever it is enabled again it takes the focus back.
+TEST_F(Wizard, BigButtonTakesTheFocusBackWheneverEnabled) {
+    walkToUpdate();
+    press();  // the transfer: the button is disabled until the cable is out
+    ASSERT_FALSE(state(Control::GoBtn).enabled);
+    const unsigned focusRequests = core->model().focusRequests;
+    device.unplug();
+    tick();
+    EXPECT_TRUE(state(Control::GoBtn).enabled);
+    EXPECT_EQ(core->model().focus, Control::GoBtn);
+    EXPECT_EQ(core->model().focusRequests, focusRequests + 1);
+}
+
+// UPDATE with the cable pulled: the window asks for the cable and waits; the device's return is
+// queried and arms UPDATE again.
+TEST_F(Wizard, UpdateWithoutADeviceAsksForTheCable) {
+    walkToUpdate();
+    device.unplug();
+    for (const char* when : {"before the monitor saw it", "after"}) {
+        press();
+        expectState(StepConnect, "010000", TxtConnect, "UPDATE", false, when);
+        tick();
+        expectState(StepConnect, "010000", TxtConnect, "UPDATE", false, when);
+    }
+    EXPECT_EQ(framesSent(), 0u);
+    device.plug();
+    tick();
+    expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "cable back");
+    press();
+    EXPECT_EQ(core->step(), StepUnplug);
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
 }

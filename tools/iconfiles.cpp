@@ -1,13 +1,13 @@
 // Writes the program's icon for the desktop's icon theme:  zelmark-icon-files OUTPUT-DIRECTORY
-// gives OUTPUT-DIRECTORY/SIZE/zelmark-updater.png for each size the theme is given. The 23 x 28
-// artwork sits centred on a square, scaled up in whole steps so its pixels stay crisp.
+// gives OUTPUT-DIRECTORY/SIZExSIZE/zelmark-updater.png for each size the theme is given, each
+// drawn for its size.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <cstdio>
 
 #include "artwork.h"
+#include "qtartwork.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -16,17 +16,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: zelmark-icon-files OUTPUT-DIRECTORY\n");
         return 2;
     }
-    const QImage art = artwork::programIcon();
     for (int size : {32, 48, 64, 128}) {
-        const int scale = size / art.height();
-        const QImage scaled =
-            art.scaled(art.size() * scale, Qt::KeepAspectRatio, Qt::FastTransformation);
-        QImage square(size, size, QImage::Format_ARGB32);
-        square.fill(Qt::transparent);
-        QPainter(&square).drawImage((size - scaled.width()) / 2, (size - scaled.height()) / 2,
-                                    scaled);
+        const QImage icon = qtartwork::toQImage(zelmark::artwork::programIcon(size, size));
         const QDir dir(QString::fromLocal8Bit(argv[1]) + QStringLiteral("/%1x%1").arg(size));
-        if (!QDir().mkpath(dir.path()) || !square.save(dir.filePath("zelmark-updater.png"))) {
+        if (!QDir().mkpath(dir.path()) || !icon.save(dir.filePath("zelmark-updater.png"))) {
             std::fprintf(stderr, "cannot write icons into %s\n", qPrintable(dir.path()));
             return 1;
         }

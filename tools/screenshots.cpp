@@ -17,7 +17,8 @@ int main(int argc, char** argv) {
     zelmark::VirtualZelmark device(clock);
     device.unplug();
     TForm1 form(device, clock);
-    form.setScratchFilePath(QDir::temp().filePath("zelmark-screenshot-version.tmp").toStdString());
+    form.core().setScratchFilePath(
+        QDir::temp().filePath("zelmark-screenshot-version.tmp").toStdString());
     form.show();
 
     auto save = [&](const char* name) {
@@ -29,15 +30,15 @@ int main(int argc, char** argv) {
         std::printf("%s\n", qPrintable(path));
     };
     save("window-en.png");
-    form.DKBtnClick();
+    form.click(zelmark::Control::DKBtn);
     save("window-da.png");
 
     // Half-way along the road: a device read and UPDATE armed.
-    form.UKBtnClick();
+    form.click(zelmark::Control::UKBtn);
     device.plug();
-    form.Timer1Timer();
-    form.GoBtnClick();
-    form.GoBtnClick();
+    form.tick();
+    form.click(zelmark::Control::GoBtn);
+    form.click(zelmark::Control::GoBtn);
     save("window-en-ready.png");
     return 0;
 }

@@ -2,63 +2,46 @@
 
 #include <QColor>
 #include <QWidget>
-#include <cstdint>
-#include <string>
+#include <array>
 
 #include "clock.h"
-#include "devicelink.h"
 #include "firmwareimage.h"
-#include "textcatalogue.h"
 #include "usbheader.h"
+#include "windowcore.h"
 
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTimer;
-class QAbstractButton;
 
-// The updater's one window: the six-step wizard, the device box, the firmware box, the big button,
-// the language flags and the presence timer. It holds the wizard's state; the device buffers and
-// the protocol live in its DeviceLink.
+// The updater's one window on Linux: the Qt rendering of the window core. It builds its controls
+// from the design's control table, forwards clicks, ticks and close requests to the core, and
+// shows the core's model after each of them and whenever the core lets messages through during
+// an exchange. It decides nothing of the wizard itself.
 class TForm1 : public QWidget {
 public:
-    // The platform's marking colours.
-    static inline const QColor clGreen{0, 128, 0};
-    static inline const QColor clRed{255, 0, 0};
-
     TForm1(zelmark::UsbXpress& usb, zelmark::Clock& clock,
            zelmark::ImageBytes image = zelmark::embeddedImage(), QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Event handlers, under the names the window's design gives them.
-    void FormShow();
-    void GoBtnClick();
-    void Timer1Timer();
-    void UKBtnClick();
-    void DKBtnClick();
-    void GBtnClick();
+    zelmark::WindowCore& core() { return core_; }
+    const zelmark::WindowCore& core() const { return core_; }
+    QWidget* control(zelmark::Control id) const { return widgets_[static_cast<std::size_t>(id)]; }
 
-    // Operations.
-    void ApplyLanguage();
-    void ReadDeviceInfo();
-    void SendFirmware();
+    // A click on a control or a tick of Timer1, as the user or the timer would give them.
+    void click(zelmark::Control id);
+    void tick();
 
-    // Read access to the window's state.
-    std::uint8_t language() const { return Language; }
-    std::uint8_t step() const { return Step; }
-    bool devicePresent() const { return DevicePresent; }
-    zelmark::DeviceLink& link() { return link_; }
-    bool operationRunning() const { return operationDepth_ > 0; }
+    // Brings every control up to date with the core's model.
+    void render();
 
-    // The scratch file that receives the device's information reply (default: version.tmp in
-    // the current directory).
-    void setScratchFilePath(std::string path) { scratchFilePath_ = std::move(path); }
-    const std::string& scratchFilePath() const { return scratchFilePath_; }
-
-    // The font families the window uses: "MS Sans Serif" where installed, else the fallback.
+    // The font family the window uses: "MS Sans Serif" where installed, else the fallback.
     static QString fontFamily();
+    static QColor toQColor(zelmark::Rgb colour) {
+        return QColor(colour.red, colour.green, colour.blue);
+    }
 
-    // Controls, in the order the window declares them.
+    // The controls under their design names.
     QGroupBox* OrderBox;
     QPushButton* GoBtn;
     QLabel* Step1;
@@ -102,40 +85,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    class OperationScope;
-    class WindowTransferObserver;
-
-    // Runs an event handler as the platform does: an error that escapes it is reported.
-    void handle(void (TForm1::*handler)());
     void createControls();
-    QLabel* addLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
-                     const QString& caption = {});
-    QLabel* addValueLabel(QWidget* parent, const char* name, int left, int top, int width);
+    void nameControls();
+    void pumpMessages();
 
-    // Showing a catalogue text in the current language: for a language without texts the
-    // control keeps what it shows.
-    void showText(QLabel* label, zelmark::TextId id);
-    void showText(QAbstractButton* button, zelmark::TextId id);
-    void showText(QGroupBox* box, zelmark::TextId id);
-    void showWindowCaption(zelmark::TextId id);
-    const char* currentText(zelmark::TextId id) const;
-
-    static void setLabelColour(QLabel* label, const QColor& colour);
-    void queryAndArmUpdate();
-    void explainOpenFailure();
-    void showRefusal(zelmark::TextId text);
-
-    // State.
-    std::uint8_t Language = 0;
-    std::uint8_t Step = 0;
-    bool DevicePresent = false;
-
-    zelmark::UsbXpress& usb_;
-    zelmark::ImageBytes image_;
-    zelmark::DeviceLink link_;
-    std::string scratchFilePath_ = "version.tmp";
-    bool shown_ = false;
-    bool verdictFormed_ = false;  // the device now attached passed or failed the check
-    int operationDepth_ = 0;
-    bool closePending_ = false;
+    zelmark::WindowCore core_;
+    std::array<QWidget*, zelmark::ControlCount> widgets_{};
+    QColor windowText_;
+    unsigned focusRequestsShown_ = 0;
+    bool closing_ = false;
+    bool centred_ = false;
 };

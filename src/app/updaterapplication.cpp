@@ -43,3 +43,10 @@ void UpdaterApplication::setErrorReporter(std::function<void(const QString&)> re
 void UpdaterApplication::reportError(const QString& message) {
     errorReporter()(message);
 }
+
+void UpdaterApplication::bringToFront(QWidget& window) {
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}

@@ -19,4 +19,7 @@ public:
     // How an escaped error reaches the user; tests replace the message box.
     static void setErrorReporter(std::function<void(const QString&)> reporter);
     static void reportError(const QString& message);
+
+    // Shows the window in front of the others, also when it was minimised.
+    static void bringToFront(QWidget& window);
 };

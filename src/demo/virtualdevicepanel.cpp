@@ -1,6 +1,7 @@
 #include "virtualdevicepanel.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -134,6 +135,15 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
     connect(timer, &QTimer::timeout, this, &VirtualDevicePanel::refresh);
     timer->start(100);
     refresh();
+}
+
+void VirtualDevicePanel::closeEvent(QCloseEvent* event) {
+    if (QWidget* window = parentWidget()) {
+        event->ignore();  // the panel goes with the window, which may first finish a transfer
+        window->close();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void VirtualDevicePanel::applyPreset(const QString& name) {

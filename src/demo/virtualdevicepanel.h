@@ -19,6 +19,10 @@ public:
     // Brings the cable toggle and the live view up to date; a timer does it ten times a second.
     void refresh();
 
+protected:
+    // Closing the panel ends the demo as closing the updater's window does.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void applyPreset(const QString& name);
     void applyIdentity();

@@ -2,6 +2,21 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <share.h>
+#include <sys/stat.h>
+#define ftruncate _chsize
+#define getpid _getpid
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace zelmark {
 
@@ -11,12 +26,10 @@ std::string describe(const char* what, const std::string& path) {
     return std::string(what) + " \"" + path + "\": " + std::strerror(errno);
 }
 
+// Reads a file that its store holds open.
 class FileByteReader final : public ByteReader {
 public:
     explicit FileByteReader(std::FILE* file) : file_(file) {}
-    ~FileByteReader() override { std::fclose(file_); }
-    FileByteReader(const FileByteReader&) = delete;
-    FileByteReader& operator=(const FileByteReader&) = delete;
 
     std::uint8_t readByte() override {
         const int c = std::fgetc(file_);
@@ -48,36 +61,93 @@ private:
 }  // namespace
 
 FileReplyStore::~FileReplyStore() {
-    close();
+    release();
+}
+
+// Opens the file for reading and writing without cutting it, and holds it so that no other
+// updater can use it at the same time: another process's lock leaves it untouched.
+std::FILE* FileReplyStore::openExclusively(const std::string& path) {
+#ifdef _WIN32
+    const int fd =
+        ::_sopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYRW, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return nullptr;
+    }
+#else
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+#endif
+    std::FILE* file = ::fdopen(fd, "w+b");
+    if (!file) {
+        ::close(fd);
+    }
+    return file;
 }
 
 void FileReplyStore::create() {
-    close();
-    file_ = std::fopen(path_.c_str(), "wb");
     if (!file_) {
-        throw IoError(describe("Cannot create file", path_));
+        file_ = openExclusively(path_);
+        if (!file_ && (errno == EWOULDBLOCK || errno == EACCES) && std::filesystem::exists(path_)) {
+            // Another updater holds the file for its own query: this one takes a name of its
+            // own beside it, and removes it again when done.
+            privatePath_ = path_ + "." + std::to_string(::getpid());
+            file_ = openExclusively(privatePath_);
+        }
+        if (!file_) {
+            throw IoError(describe("Cannot create file", path_));
+        }
     }
+    // Each capture replaces the contents.
+    std::rewind(file_);
+    if (::ftruncate(::fileno(file_), 0) != 0) {
+        throw IoError(describe("Cannot create file", path()));
+    }
+    writing_ = true;
 }
 
 void FileReplyStore::append(const std::uint8_t* data, std::size_t size) {
-    if (!file_ || std::fwrite(data, 1, size, file_) != size) {
-        throw IoError(describe("Cannot write file", path_));
+    if (!file_ || !writing_ || std::fwrite(data, 1, size, file_) != size) {
+        throw IoError(describe("Cannot write file", path()));
     }
 }
 
 void FileReplyStore::close() {
+    if (file_ && writing_) {
+        writing_ = false;
+        if (std::fflush(file_) != 0) {
+            throw IoError(describe("Cannot write file", path()));
+        }
+    }
+}
+
+void FileReplyStore::release() {
     if (file_) {
         std::fclose(file_);
         file_ = nullptr;
     }
+    if (!privatePath_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(privatePath_, ignored);
+        privatePath_.clear();
+    }
 }
 
 std::unique_ptr<ByteReader> FileReplyStore::openForReading() {
-    std::FILE* file = std::fopen(path_.c_str(), "rb");
-    if (!file) {
-        throw IoError(describe("Cannot open file", path_));
+    // Read back through the handle that is still held: the bytes are this query's own.
+    close();
+    if (!file_) {
+        throw IoError(describe("Cannot open file", path()));
     }
-    return std::make_unique<FileByteReader>(file);
+    std::rewind(file_);
+    return std::make_unique<FileByteReader>(file_);
 }
 
 std::unique_ptr<ByteReader> MemoryReplyStore::openForReading() {

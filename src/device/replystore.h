@@ -35,20 +35,31 @@ public:
     virtual std::unique_ptr<ByteReader> openForReading() = 0;
 };
 
+// The reply in a file. The store holds the file from the capture until it is destroyed, so that
+// no other updater's query can write into it or read it meanwhile; when another updater holds
+// the file already, the store uses a name of its own beside it and removes that file at the end.
 class FileReplyStore final : public ReplyStore {
 public:
     explicit FileReplyStore(std::string path) : path_(std::move(path)) {}
     ~FileReplyStore() override;
+    FileReplyStore(const FileReplyStore&) = delete;
+    FileReplyStore& operator=(const FileReplyStore&) = delete;
 
-    const std::string& path() const { return path_; }
+    // The file that holds the reply.
+    const std::string& path() const { return privatePath_.empty() ? path_ : privatePath_; }
     void create() override;
     void append(const std::uint8_t* data, std::size_t size) override;
-    void close() override;
+    void close() override;  // ends the writing; the file stays held for reading back
     std::unique_ptr<ByteReader> openForReading() override;
+    void release();  // lets go of the file
 
 private:
+    static std::FILE* openExclusively(const std::string& path);
+
     std::string path_;
+    std::string privatePath_;
     std::FILE* file_ = nullptr;
+    bool writing_ = false;
 };
 
 class MemoryReplyStore final : public ReplyStore {

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringList>
-#include <QEvent>
 #include <QTimer>
 #include <memory>
 
@@ -23,7 +23,7 @@ public:
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
 };
 
-// A window on a virtual Zelmark and the virtual clock. The cable starts out of the device; the
+// The Qt window on a virtual Zelmark and the virtual clock. The cable starts out of the device; the
 // scratch file goes to a fresh directory; escaped errors are collected, not shown.
 class WindowFixture : public ::testing::Test {
 protected:
@@ -43,10 +43,10 @@ protected:
     void open(zelmark::ImageBytes image = zelmark::embeddedImage()) {
         form = std::make_unique<TForm1>(device, clock, image);
         form->Timer1->installEventFilter(&noRealTicks);
-        form->setScratchFilePath(scratch.file("version.tmp").string());
+        form->core().setScratchFilePath(scratch.file("version.tmp").string());
         form->show();
     }
-    void tick() { form->Timer1Timer(); }
+    void tick() { form->tick(); }
 
     static QColor colour(const QLabel* label) {
         return label->palette().color(QPalette::WindowText);

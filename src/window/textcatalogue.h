@@ -42,11 +42,13 @@ enum TextId : int {
     TxtWrongSubmodel,
     TxtWrongModel,
     TxtUnplugFirst,
-    // Added by this program: the transfer was given up, and why a device did not open.
+    // Added by this program: the transfer was given up, why a device did not open, and a close
+    // that waits for the transfer.
     TxtTransferFailed,
     TxtAccessDenied,
     TxtDeviceBusy,
     TxtSeveralDevices,
+    TxtClosesAfterUpdate,  // the window was asked to close during the transfer
     TextCount
 };
 

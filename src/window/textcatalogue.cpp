@@ -113,6 +113,10 @@ constexpr Entry Catalogue[TextCount] = {
      "USB kabel ud og sæt det i igen.",
      "More than one Zelmark is connected. Connect only the one you want to update, then unplug its "
      "USB cable and connect it again."},
+    /* TxtClosesAfterUpdate */
+    {"Opdateringen kører videre og kan ikke afbrydes. Vinduet lukkes, når opdateringen er færdig.",
+     "The update goes on and cannot be interrupted. The window closes when the update has "
+     "finished."},
 };
 
 static_assert(sizeof(Catalogue) / sizeof(Catalogue[0]) == TextCount);
