@@ -69,7 +69,7 @@ FileReplyStore::~FileReplyStore() {
 std::FILE* FileReplyStore::openExclusively(const std::string& path) {
 #ifdef _WIN32
     const int fd =
-        ::_sopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYRW, _S_IREAD | _S_IWRITE);
+        ::_sopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         return nullptr;
     }
