@@ -4,9 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
 #include "devicelink.h"
 #include "protocol.h"
 #include "virtualzelmark.h"
+#include "windowcore.h"
 
 using namespace zelmark;
 
@@ -55,6 +61,32 @@ double querySeconds() {
     return static_cast<double>(clock.nowUs() - start) / 1e6;
 }
 
+// Virtual seconds of the window's road: from the press of Next step with a fitting device
+// attached to the remove-cable text, with UPDATE pressed as soon as it is armed.
+double roadSeconds() {
+    VirtualClock clock;
+    VirtualZelmark device(clock);
+    WindowCore window(device, clock);
+    window.setScratchFilePath((std::filesystem::temp_directory_path() /
+                               ("zelmark-bench-" + std::to_string(::getpid()) + ".tmp"))
+                                  .string());
+    window.shown();
+    window.tick();                 // the device is seen
+    window.click(Control::GoBtn);  // Start
+    const std::uint64_t start = clock.nowUs();
+    window.click(Control::GoBtn);  // Next step: the device is read and UPDATE armed
+    window.click(Control::GoBtn);  // UPDATE
+    const double seconds = static_cast<double>(clock.nowUs() - start) / 1e6;
+    std::filesystem::remove(window.scratchFilePath());
+    if (window.model()[Control::Comment].caption != catalogueText(TxtRemoveCable, LangEnglish) ||
+        !device.flashEquals(embeddedImage())) {
+        std::fprintf(stderr,
+                     "zelmark-bench: the window's road did not end in the remove-cable step\n");
+        std::exit(1);
+    }
+    return seconds;
+}
+
 void print(const char* prefix, const Figures& f) {
     std::printf("%supdate_s %.3f\n", prefix, f.updateS);
     std::printf("%slimit_s %.3f\n", prefix, f.limitS);
@@ -67,5 +99,6 @@ int main() {
     print("", run(0.0));
     print("nak1_", run(0.01));
     std::printf("query_s %.3f\n", querySeconds());
+    std::printf("road_s %.3f\n", roadSeconds());
     return 0;
 }
