@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <numeric>
 
@@ -184,4 +185,32 @@ TEST(Capture, EndlessRepliesAreCutOff) {
         EXPECT_LT(clock.nowMs(), c.maxMs) << c.name;
         EXPECT_FALSE(device.isOpen()) << c.name;
     }
+}
+
+// Two updaters in one folder never read each other's reply: the file is held for one query, and
+// a second store takes a name of its own beside it, removed again when it is done.
+TEST(ScratchFile, IsHeldForOneQueryAndNeverShared) {
+    TempDir dir;
+    const std::string path = dir.file("version.tmp").string();
+    FileReplyStore first(path);
+    first.create();
+    first.append(bytes(20, 1).data(), 20);
+    std::string secondPath;
+    {
+        FileReplyStore second(path);
+        second.create();
+        second.append(bytes(20, 100).data(), 20);
+        secondPath = second.path();
+        EXPECT_NE(secondPath, path);
+        const auto reader = second.openForReading();
+        EXPECT_EQ(reader->readByte(), 100);
+    }
+    EXPECT_FALSE(std::filesystem::exists(secondPath));
+    const auto reader = first.openForReading();
+    for (std::uint8_t expected = 1; expected <= 20; ++expected) {
+        EXPECT_EQ(reader->readByte(), expected);
+    }
+    EXPECT_THROW(reader->readByte(), IoError);
+    first.release();
+    EXPECT_EQ(TempDir::read(path), bytes(20, 1));  // left in place
 }

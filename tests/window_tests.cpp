@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "scratchfile.h"
+#include "singleinstance.h"
 #include "testimages.h"
 #include "textcatalogue.h"
 #include "windowfixture.h"
@@ -284,4 +285,19 @@ TEST(ScratchFile, FallsBackToAWritableDirectory) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << buffer;  // the child could create its scratch file there
     EXPECT_TRUE(QString(buffer).endsWith("/version.tmp")) << buffer;
     EXPECT_NE(QString(buffer), "/version.tmp");
+}
+
+// A second start of the program asks the first to come to the front, and knows to exit.
+TEST(SingleInstance, SecondStartActivatesTheFirst) {
+    const QString key = QStringLiteral("zelmark-test-%1").arg(::getpid());
+    SingleInstance first(key);
+    ASSERT_FALSE(first.alreadyRunning());
+    bool activated = false;
+    first.onActivationRequest([&] { activated = true; });
+    SingleInstance second(key);
+    EXPECT_TRUE(second.alreadyRunning());
+    for (int round = 0; round < 200 && !activated; ++round) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    EXPECT_TRUE(activated);
 }
