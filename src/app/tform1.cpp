@@ -105,6 +105,9 @@ void TForm1::createControls() {
         if (d.fontPixels != WindowFontPixels || d.bold) {
             widget->setFont(pixelFont(d.fontPixels, d.bold));
         }
+        if (d.autoSize && *d.caption) {
+            widget->adjustSize();  // sizes itself to its caption
+        }
         widgets_[static_cast<std::size_t>(d.id)] = widget;
     }
     as<QPushButton>(control(Control::GoBtn))->setDefault(true);
@@ -192,10 +195,12 @@ void TForm1::render() {
                         label->adjustSize();  // caption labels size themselves to their caption
                     }
                 }
+                // A marking colour for the label's active text; a greyed label stays grey.
                 const QColor colour = state.fontColour ? toQColor(*state.fontColour) : windowText_;
-                if (label->palette().color(QPalette::WindowText) != colour) {
+                if (label->palette().color(QPalette::Active, QPalette::WindowText) != colour) {
                     QPalette palette = label->palette();
-                    palette.setColor(QPalette::WindowText, colour);
+                    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+                    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
                     label->setPalette(palette);
                 }
                 break;
