@@ -53,3 +53,16 @@ TEST(VirtualDevicePanel, KnobsReachTheDeviceAndTheLiveViewFollowsIt) {
     EXPECT_EQ(panel.findChild<QSpinBox*>("unplugAtBlock")->value(), 5);
     EXPECT_EQ(device.device().faults.unplugAtFrame, 5u);
 }
+
+// Closing the panel ends the demo as closing the updater's window does.
+TEST(VirtualDevicePanel, ClosingThePanelClosesTheWindow) {
+    VirtualClock clock;
+    VirtualZelmark device(clock);
+    device.unplug();
+    TForm1 form(device, clock);
+    form.show();
+    VirtualDevicePanel panel(device, &form);
+    panel.show();
+    panel.close();
+    EXPECT_FALSE(form.isVisible());
+}

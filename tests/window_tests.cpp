@@ -117,68 +117,39 @@ TEST_F(WindowFixture, TabOrderFollowsTheDesign) {
     EXPECT_EQ(order, QStringList({"UKBtn", "DKBtn", "GBtn"}));
 }
 
-TEST_F(WindowFixture, TimerIsStoppedUntilTheWindowIsShown) {
+// The model reaches the widgets: captions, states, the title and the timer.
+TEST_F(WindowFixture, TheWindowShowsTheCoresModel) {
     form = std::make_unique<TForm1>(device, clock);
     EXPECT_FALSE(form->Timer1->isActive());
     EXPECT_FALSE(form->GoBtn->isEnabled());
+    form->Timer1->installEventFilter(&noRealTicks);
     form->show();
     EXPECT_TRUE(form->Timer1->isActive());
-}
-
-TEST_F(WindowFixture, FirmwareBoxDescribesTheImage) {
-    struct Case {
-        const char* name;
-        TestImage image;
-        const char *sw1, *sw2, *sw3, *sw6;
-    };
-    const Case cases[] = {
-        {"delivered", TestImage(), "Zelmark", "1.05", "", "-----"},
-        {"other model", TestImage().model(3099), "3099", "1.05", "", "-----"},
-        {"version 5", TestImage().mainVersion(5), "Zelmark", "0.05", "", "-----"},
-        {"version 1000", TestImage().mainVersion(1000), "Zelmark", "10.00", "", "-----"},
-        {"version 65535", TestImage().mainVersion(65535), "Zelmark", "655.35", "", "-----"},
-        {"firmware 99", TestImage().mainFirmware(99), "Zelmark", "1.05", "", "-----"},
-        {"firmware 100", TestImage().mainFirmware(100), "Zelmark", "1.05", " + Firmware", "1.00"},
-        {"firmware 254", TestImage().mainFirmware(254), "Zelmark", "1.05", " + Firmware", "2.54"},
-        {"firmware 255", TestImage().mainFirmware(255), "Zelmark", "1.05", "", "-----"},
-        {"target B1", TestImage().target(0xB1), "Zelmark", "1.05", "Zelmark", "-----"},
-        {"target B1, firmware 120", TestImage().target(0xB1).mainFirmware(120), "Zelmark", "1.05",
-         "Zelmark + Firmware", "1.20"},
-        {"target B2, firmware 120", TestImage().target(0xB2).mainFirmware(120), "Zelmark", "1.05",
-         " + Firmware", "1.20"},
-    };
-    for (const Case& c : cases) {
-        open(c.image.view());
-        EXPECT_EQ(form->SW1->text(), c.sw1) << c.name;
-        EXPECT_EQ(form->SW2->text(), c.sw2) << c.name;
-        EXPECT_EQ(form->SW3->text(), c.sw3) << c.name;
-        EXPECT_EQ(form->SW6->text(), c.sw6) << c.name;
-        EXPECT_EQ(form->SW4->text(), "") << c.name;
-    }
-}
-
-TEST_F(WindowFixture, StartWithoutADeviceEnablesStartAtOnce) {
-    open();
-    EXPECT_EQ(form->core().step(), StepStart);
-    EXPECT_EQ(form->core().language(), LangEnglish);
     EXPECT_TRUE(form->GoBtn->isEnabled());
-    EXPECT_EQ(form->GoBtn->text(), "Start");
-    EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_EQ(form->windowTitle(), "TARVIK ZELMARK UPDATER");
-    EXPECT_EQ(form->Lap1->text(), "looking...");
+    EXPECT_EQ(form->SW1->text(), "Zelmark");
+    EXPECT_EQ(form->SW6->text(), "-----");
+    form->click(Control::DKBtn);
+    EXPECT_EQ(form->Lap1->text(), QString::fromUtf8(catalogueText(TxtStatusLooking, LangDanish)));
+    EXPECT_TRUE(form->Lap11->isHidden());
 }
 
-TEST_F(WindowFixture, StartWithADeviceWaitsForTheFirstTick) {
+// GoBtn is the default button: when it is enabled again after an exchange, it has the keyboard
+// focus, so Enter presses it and not a flag.
+TEST_F(WindowFixture, FocusReturnsToTheBigButton) {
     device.plug();
     open();
-    EXPECT_EQ(form->core().step(), StepStart);
-    EXPECT_FALSE(form->GoBtn->isEnabled());
-    EXPECT_TRUE(form->Timer1->isActive());
     tick();
-    EXPECT_TRUE(form->GoBtn->isEnabled());
-    EXPECT_EQ(form->core().step(), StepStart);
-    EXPECT_EQ(form->windowTitle(), "TARVIK ZELMARK UPDATER (found)");
-    EXPECT_EQ(form->Lap1->text(), "found");
+    form->click(Control::GoBtn);
+    form->click(Control::GoBtn);  // the query: UPDATE armed
+    form->click(Control::GoBtn);  // the transfer: the button stays disabled until the cable is out
+    ASSERT_EQ(form->core().step(), StepUnplug);
+    EXPECT_NE(form->focusWidget(), form->GoBtn);
+    device.unplug();
+    tick();
+    EXPECT_EQ(form->focusWidget(), form->GoBtn);
+    QTest::keyClick(form.get(), Qt::Key_Return);
+    EXPECT_EQ(form->core().step(), StepFinish);
 }
 
 TEST_F(WindowFixture, EnterPressesTheBigButton) {
