@@ -1,15 +1,16 @@
-// zelmark-flash: its commands, output and exit codes, in process on the virtual clock, and as
-// the real program through a pseudo-terminal in real time.
+// zelmark-flash in process on the virtual clock: its commands, output, JSON reports and exit
+// codes; and its progress line. The program itself is run in flash_program_tests.cpp.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "flashtool.h"
-#include "ptyzelmark.h"
+#include "progressline.h"
 #include "tempdir.h"
 #include "textcatalogue.h"
 #include "virtualzelmark.h"
@@ -33,30 +34,51 @@ struct InProcess {
     std::string input;
     bool inIsTerminal = false;
     unsigned interruptAtFrame = 0;
+    std::optional<std::uint64_t> interruptAtMs;  // Ctrl-C from this time on the clock
+    bool ctrlCAtPrompt = false;                  // Ctrl-C instead of an answer
+    bool ctrlCPressed = false;
+
+    // Standard input on which the user presses Ctrl-C instead of answering: the read ends
+    // without a line, as a read interrupted by the signal does.
+    struct CtrlCAtRead final : std::streambuf {
+        bool* pressed;
+        explicit CtrlCAtRead(bool* p) : pressed(p) {}
+        int_type underflow() override {
+            *pressed = true;
+            return traits_type::eof();
+        }
+    };
 
     Outcome run(const std::vector<std::string>& args) {
         std::ostringstream out;
         std::ostringstream err;
-        std::istringstream in(input);
+        std::istringstream answer(input);
+        CtrlCAtRead ctrlC(&ctrlCPressed);
+        std::istream ctrlCInput(&ctrlC);
+        std::istream& in = ctrlCAtPrompt ? ctrlCInput : answer;
         FlashEnvironment env{
-            out,
-            err,
-            in,
-            inIsTerminal,
-            false,
-            [this](const FlashOptions& options) {
-                device = std::make_shared<VirtualZelmark>(clock);
-                if (options.source == FlashOptions::Source::Simulate) {
-                    device->device().identity = *presetIdentity(options.preset);
-                }
-                setup(*device);
-                const bool port = options.source == FlashOptions::Source::Port;
-                return FlashDevice{device, &clock, port ? options.port : "virtual"};
-            },
-            [this] {
-                return interruptAtFrame != 0 && device &&
-                       device->device().stats().framesReceived >= interruptAtFrame;
-            }};
+            .out = out,
+            .err = err,
+            .in = in,
+            .inIsTerminal = inIsTerminal,
+            .openDevice =
+                [this](const FlashOptions& options) {
+                    device = std::make_shared<VirtualZelmark>(clock);
+                    if (options.source == FlashOptions::Source::Simulate) {
+                        device->device().identity = *presetIdentity(options.preset);
+                    }
+                    setup(*device);
+                    const bool port = options.source == FlashOptions::Source::Port;
+                    return FlashDevice{device, &clock, port ? options.port : "virtual"};
+                },
+            .interrupted =
+                [this] {
+                    if (ctrlCPressed || (interruptAtMs && clock.nowMs() >= *interruptAtMs)) {
+                        return true;
+                    }
+                    return interruptAtFrame != 0 && device &&
+                           device->device().stats().framesReceived >= interruptAtFrame;
+                }};
         Outcome result;
         result.code = runFlash(args, env);
         result.out = out.str();
@@ -67,6 +89,21 @@ struct InProcess {
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
+}
+
+bool has(const std::vector<std::string>& args, const std::string& arg) {
+    return std::find(args.begin(), args.end(), arg) != args.end();
+}
+
+// The window's refusal texts name another product; the tool has its own words.
+std::vector<std::string> windowRefusalTexts() {
+    std::vector<std::string> texts;
+    for (const TextId id : {TxtWrongModel, TxtWrongSubmodel, TxtWrongFirmware}) {
+        for (const std::uint8_t language : {LangDanish, LangEnglish}) {
+            texts.emplace_back(catalogueText(id, language));
+        }
+    }
+    return texts;
 }
 
 }  // namespace
@@ -81,6 +118,9 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
         std::vector<std::string> inErr;
     };
     auto nothing = [](InProcess&) {};
+    auto withDevice = [](std::function<void(VirtualZelmark&)> setup) {
+        return [setup](InProcess& p) { p.setup = setup; };
+    };
     const Case cases[] = {
         {"image",
          {"image"},
@@ -94,9 +134,8 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
          {"image", "--json"},
          nothing,
          ExitSuccess,
-         {"{\"model\":3098,\"modelName\":\"Zelmark\",\"mainVersion\":\"1.05\",\"mainFirmware\":"
-          "null,"
-          "\"target\":178,\"submodel\":1,\"minUpdaterVersion\":\"1.00\"}\n"},
+         {"{\"exitCode\":0,\"mainFirmware\":null,\"mainVersion\":\"1.05\",\"minUpdaterVersion\":"
+          "\"1.00\",\"model\":3098,\"modelName\":\"Zelmark\",\"submodel\":1,\"target\":178}\n"},
          {}},
         {"info, fitting device",
          {"--simulate", "info"},
@@ -109,109 +148,151 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
          {"--simulate=corrupt", "info", "--json"},
          nothing,
          ExitSuccess,
-         {"\"currentVersion\":\"Corrupt\"", "\"verdict\":\"ready\",\"fits\":true}"},
+         {"\"currentVersion\":\"Corrupt\"", "\"fits\":true", "\"verdict\":\"ready\""},
          {}},
         {"JSON with an odd port name",
          {"--port", "/dev/tty\"odd\\", "info", "--json"},
          nothing,
          ExitSuccess,
-         {"{\"device\":\"/dev/tty\\\"odd\\\\\",\"model\":3098,"},
+         {"\"device\":\"/dev/tty\\\"odd\\\\\""},
          {}},
         {"info in Danish",
          {"--lang", "da", "--simulate", "info"},
          nothing,
          ExitSuccess,
-         {"Serienummer:       4660\n"},
+         {"Serienummer:         4660\n", "Nuværende opdaterer: 1.00\n",
+          "Vurdering:           passer til det nye program (version 1.05)\n"},
          {}},
         {"info, refused device",
-         {"--simulate=old-updater", "info"},
+         {"--simulate=old-updater", "info", "--json"},
          nothing,
          ExitSuccess,
-         {"refused: updater 0.99, the image needs 1.00 or newer"},
+         {"\"refusal\":\"updater 0.99, the image needs 1.00 or newer\"",
+          "\"verdict\":\"wrong-updater\""},
          {}},
         {"update, fitting device",
          {"--simulate", "update", "--yes"},
          nothing,
          ExitSuccess,
-         {"block 10 of 92    5180 bytes", "block 92 of 92   47138 bytes", "Done: 47138 bytes",
-          "Remove the USB cable from Zelmark again."},
+         {"block 10 of 91    5180 bytes", "block 91 of 91, vectors   47138 bytes",
+          "Done: 47138 bytes", "Remove the USB cable from Zelmark again."},
          {}},
+        {"update as JSON",
+         {"--simulate", "update", "--yes", "--json"},
+         nothing,
+         ExitSuccess,
+         {"\"frames\":92", "\"outcome\":\"completed\"", "\"resends\":0", "\"bytes\":47138"},
+         {"block 91 of 91, vectors"}},
         {"update, other model",
          {"--simulate=other-model", "update", "--yes"},
          nothing,
          ExitRefused,
-         {},
-         {"Refused: model 3099, the image is for model 3098\n", "Wrong Dravelin. "}},
+         {"Verdict:           refused: model 3099, the image is for model 3098\n"},
+         {"Refused: model 3099, the image is for model 3098.\nNothing was sent.\n"}},
         {"update, other submodel",
-         {"--simulate=other-submodel", "update", "--yes"},
+         {"--simulate=other-submodel", "update", "--yes", "--json"},
          nothing,
          ExitRefused,
-         {},
-         {"submodel 2, the image is for submodel 1"}},
+         {"\"error\":\"refused\"", "\"outcome\":\"refused\""},
+         {"Refused: submodel 2, the image is for submodel 1."}},
         {"update, old updater, Danish",
          {"--simulate=old-updater", "--lang", "da", "update", "--yes"},
          nothing,
          ExitRefused,
          {},
-         {"updater 0.99, the image needs 1.00", "Forkert version af Firmware!"}},
+         {"Afvist: opdaterer 0.99, det nye program kræver 1.00 eller nyere.\nIntet er sendt.\n"}},
         {"unreadable reply",
-         {"--simulate", "info"},
-         [](InProcess& p) {
-             p.setup = [](VirtualZelmark& d) { d.device().infoReply.omitMarker = true; };
-         },
+         {"--simulate", "info", "--json"},
+         withDevice([](VirtualZelmark& d) { d.device().infoReply.omitMarker = true; }),
          ExitUnreadableReply,
-         {},
-         {"information reply could not be read: Read beyond end of file"}},
-        {"no device",
+         {"\"error\":\"unreadable-reply\""},
+         {"information reply could not be read (virtual): it holds no whole information record "
+          "(21 bytes arrived)."}},
+        {"device that never answers",
          {"--simulate", "info"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.unplug(); }; },
+         withDevice([](VirtualZelmark& d) { d.device().timing.infoAnswerUs = 10000000; }),
          ExitNoDevice,
          {},
+         {"Waiting for the device to answer (up to 5 s)...\n",
+          "The device did not answer (virtual).\nTurn the Zelmark on, and try another USB cable"}},
+        {"device gone during the information query",
+         {"--simulate", "info", "--json"},
+         withDevice([](VirtualZelmark& d) {
+             d.onCommand = [&d](std::uint8_t code) {
+                 if (code == 9) {
+                     d.unplug();
+                 }
+             };
+         }),
+         ExitNoDevice,
+         {"\"error\":\"device-gone\""},
+         {"The information query stopped (virtual): the device went away (cable pulled?).\n"
+          "Connect the Zelmark again"}},
+        {"no device",
+         {"--simulate", "info", "--json"},
+         withDevice([](VirtualZelmark& d) { d.unplug(); }),
+         ExitNoDevice,
+         {"\"error\":\"no-device\""},
          {"No Zelmark found."}},
         {"port held by another program",
-         {"--simulate", "info"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.openStatus = SiDeviceBusy; }; },
+         {"--simulate", "info", "--json"},
+         withDevice([](VirtualZelmark& d) { d.openStatus = SiDeviceBusy; }),
          ExitNoDevice,
-         {},
-         {"(virtual): device busy", "in use by another program"}},
+         {"\"error\":\"cannot-open\"", "\"status\":\"device busy\""},
+         {"could not be opened (virtual): in use by another program.",
+          "in use by another program. Close"}},
         {"no permission",
          {"--simulate", "update", "--yes"},
-         [](InProcess& p) { p.setup = [](VirtualZelmark& d) { d.openStatus = SiAccessDenied; }; },
+         withDevice([](VirtualZelmark& d) { d.openStatus = SiAccessDenied; }),
          ExitNoDevice,
          {},
          {"access denied", "60-zelmark.rules"}},
         {"transfer recovers",
          {"--simulate", "update", "--yes"},
-         [](InProcess& p) {
-             p.setup = [](VirtualZelmark& d) { d.device().faults.nak.atFrames = {5}; };
-         },
+         withDevice([](VirtualZelmark& d) { d.device().faults.nak.atFrames = {5}; }),
          ExitSuccess,
          {"Done: 47138 bytes", "1 resends."},
          {}},
         {"transfer fails",
-         {"--simulate", "update", "--yes"},
-         [](InProcess& p) {
-             p.setup = [](VirtualZelmark& d) { d.device().faults.silentFromFrame = 30; };
-         },
+         {"--simulate", "update", "--yes", "--json"},
+         withDevice([](VirtualZelmark& d) { d.device().faults.silentFromFrame = 30; }),
          ExitTransferFailed,
-         {},
-         {"Transfer failed at frame 30 of 92 (flash 0x7A00): no ACK after 10 attempts, no reply.",
+         {"\"failure\":{\"block\":\"block 30 of 91\",\"flashAddress\":\"0x7A00\",\"frame\":30,"
+          "\"reason\":\"no-acknowledge\"}",
+          "\"frames\":29", "\"outcome\":\"failed\""},
+         {"Transfer failed at block 30 of 91 (flash 0x7A00): no ACK after 10 attempts, no reply.",
           "The update did not complete."}},
         {"cable pulled",
          {"--simulate", "update", "--yes"},
-         [](InProcess& p) {
-             p.setup = [](VirtualZelmark& d) { d.device().faults.unplugAtFrame = 92; };
-         },
+         withDevice([](VirtualZelmark& d) { d.device().faults.unplugAtFrame = 92; }),
          ExitTransferFailed,
          {},
-         {"Transfer failed at frame 92 of 92 (flash 0xFFE0): the device went away"}},
+         {"Transfer failed at the vector block (flash 0xFFE0): the device went away"}},
         {"interrupted",
          {"--simulate", "update", "--yes"},
          [](InProcess& p) { p.interruptAtFrame = 20; },
          ExitInterrupted,
          {},
-         {"Interrupted after frame 20 of 92 (flash 0x6600) was acknowledged; the device is "
+         {"Interrupted after block 20 of 91 (flash 0x6600) was acknowledged; the device is "
           "closed."}},
+        {"interrupted during the query",
+         {"--simulate", "update", "--yes", "--json"},
+         [](InProcess& p) {
+             p.setup = [](VirtualZelmark& d) { d.device().timing.infoAnswerUs = 3000000; };
+             p.interruptAtMs = 1500;
+         },
+         ExitInterrupted,
+         {"\"error\":\"interrupted\""},
+         {"Interrupted. Nothing was sent.\n"}},
+        {"interrupted at the prompt",
+         {"--simulate", "update"},
+         [](InProcess& p) {
+             p.inIsTerminal = true;
+             p.ctrlCAtPrompt = true;
+         },
+         ExitInterrupted,
+         {"Send the new firmware to this Zelmark? [y/N] \n"},
+         {"Interrupted. Nothing was sent.\n"}},
         {"confirmed at the prompt",
          {"--simulate", "update"},
          [](InProcess& p) {
@@ -231,22 +312,23 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
          {},
          {"Nothing was sent."}},
         {"no terminal and no --yes",
-         {"--simulate", "update"},
+         {"--simulate", "update", "--json"},
          nothing,
          ExitUsage,
-         {},
-         {"update needs --yes when standard input is not a terminal"}},
+         {"\"error\":\"usage\""},
+         {"zelmark-flash: update needs --yes when standard input is not a terminal\n"
+          "see zelmark-flash --help\n"}},
         {"no command",
          {"--simulate"},
          nothing,
          ExitUsage,
          {},
-         {"a command is needed", "Exit codes:"}},
+         {"zelmark-flash: a command is needed: image, info or update\nsee zelmark-flash --help\n"}},
         {"two sources",
-         {"--port", "/dev/ttyUSB0", "--simulate", "info"},
+         {"--port", "/dev/ttyUSB0", "--simulate", "info", "--json"},
          nothing,
          ExitUsage,
-         {},
+         {"\"error\":\"usage\""},
          {"exclude each other"}},
         {"unknown preset",
          {"--simulate=blue", "info"},
@@ -254,13 +336,18 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
          ExitUsage,
          {},
          {"unknown preset 'blue'"}},
-        {"JSON with update",
-         {"--simulate", "update", "--json"},
+        {"help",
+         {"--help"},
          nothing,
-         ExitUsage,
-         {},
-         {"--json goes with"}},
-        {"help", {"--help"}, nothing, ExitSuccess, {"Exit codes:", "130  interrupted"}, {}},
+         ExitSuccess,
+         {"Exit codes:", "130  interrupted", "6    the command ran"},
+         {}},
+        {"version",
+         {"--version"},
+         nothing,
+         ExitSuccess,
+         {"zelmark-flash " ZELMARK_VERSION " (firmware image 1.05)\n"},
+         {}},
     };
     for (const Case& c : cases) {
         InProcess tool;
@@ -275,13 +362,74 @@ TEST(FlashTool, CommandsOutputsAndExitCodes) {
             EXPECT_TRUE(contains(run.err, part)) << c.name << ": no \"" << part << "\" in\n"
                                                  << run.err;
         }
-        if (run.code == ExitSuccess && c.args.back() != "info" && tool.device &&
-            tool.device->device().stats().framesReceived > 0) {
+        // With --json, standard output holds one JSON object and nothing else, its exit code
+        // that of the program, and on a failure the error.
+        if (has(c.args, "--json")) {
+            QJsonParseError error{};
+            const QJsonDocument report =
+                QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
+            EXPECT_EQ(error.error, QJsonParseError::NoError) << c.name << "\n" << run.out;
+            EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << c.name;
+            EXPECT_EQ(report.object().value("exitCode").toInt(-1), run.code) << c.name;
+            EXPECT_EQ(report.object().contains("error"), run.code != ExitSuccess) << c.name;
+        }
+        for (const std::string& text : windowRefusalTexts()) {
+            EXPECT_FALSE(contains(run.out + run.err, text)) << c.name;
+        }
+        if (run.code == ExitSuccess && has(c.args, "update")) {
             EXPECT_TRUE(tool.device->flashEquals(embeddedImage())) << c.name;
         }
-        if (c.code == ExitRefused || c.code == ExitUsage) {
-            EXPECT_TRUE(!tool.device || tool.device->device().stats().framesReceived == 0)
-                << c.name;
+        // Usage errors leave the device alone; refusals and interruptions before the transfer
+        // send it nothing.
+        if (c.code == ExitUsage) {
+            EXPECT_EQ(tool.device, nullptr) << c.name;
+        }
+        if (c.code == ExitRefused || contains(run.err, "Nothing was sent")) {
+            EXPECT_EQ(tool.device->device().stats().framesReceived, 0u) << c.name;
+        }
+    }
+}
+
+TEST(FlashTool, DanishThroughout) {
+    // Words of the English texts that no Danish text holds.
+    const char* const englishOnly[] = {
+        "Device",  "Current", "Serial",      "Verdict",  "fits",       "refused",
+        "Refused", "Main ",   "Target",      "Minimum",  "block",      "resends",
+        "Done",    "Nothing", "Interrupted", "Transfer", "went away",  "did not",
+        "Waiting", "unknown", "see ",        "Usage",    "Exit codes", "the image"};
+    struct Case {
+        std::vector<std::string> args;
+        std::function<void(VirtualZelmark&)> setup;
+    };
+    auto none = [](VirtualZelmark&) {};
+    const Case cases[] = {
+        {{"image"}, none},
+        {{"--help"}, none},
+        {{"bogus"}, none},
+        {{"--simulate", "info"}, none},
+        {{"--simulate=other-model", "info"}, none},
+        {{"--simulate", "update", "--yes"},
+         [](VirtualZelmark& d) { d.device().faults.nak.atFrames = {3}; }},
+        {{"--simulate=other-submodel", "update", "--yes"}, none},
+        {{"--simulate", "update", "--yes"},
+         [](VirtualZelmark& d) { d.device().faults.silentFromFrame = 92; }},
+        {{"--simulate", "update", "--yes"},
+         [](VirtualZelmark& d) { d.device().faults.unplugAtFrame = 40; }},
+        {{"--simulate", "info"},
+         [](VirtualZelmark& d) { d.device().timing.infoAnswerUs = 9000000; }},
+        {{"--simulate", "info"}, [](VirtualZelmark& d) { d.openStatus = SiIoFailed; }},
+        {{"--simulate", "info"}, [](VirtualZelmark& d) { d.device().infoReply.omitMarker = true; }},
+    };
+    for (const Case& c : cases) {
+        InProcess tool;
+        tool.setup = c.setup;
+        std::vector<std::string> args{"--lang", "da"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome run = tool.run(args);
+        const std::string all = run.out + run.err;
+        EXPECT_FALSE(all.empty());
+        for (const char* word : englishOnly) {
+            EXPECT_FALSE(contains(all, word)) << "\"" << word << "\" in\n" << all;
         }
     }
 }
@@ -305,103 +453,37 @@ TEST(FlashTool, TraceLabelsEveryFrame) {
     EXPECT_TRUE(contains(text, "ms -> 518 bytes, block 1 at 0x4000"));
 }
 
-// The real program through a pseudo-terminal, in real time.
-namespace {
-
-Outcome runProgram(const std::vector<std::string>& args,
-                   const std::function<bool(const std::string&, pid_t)>& onOutput = {}) {
-    int outPipe[2];
-    int errPipe[2];
-    if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) {
-        return {};
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(outPipe[1], STDOUT_FILENO);
-        ::dup2(errPipe[1], STDERR_FILENO);
-        ::close(outPipe[0]);
-        ::close(errPipe[0]);
-        std::vector<char*> argv;
-        std::string program = ZELMARK_FLASH_PROGRAM;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = args;
-        for (std::string& a : copies)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(outPipe[1]);
-    ::close(errPipe[1]);
-    Outcome run;
-    char buffer[4096];
-    bool signalled = false;
-    for (ssize_t n; (n = ::read(outPipe[0], buffer, sizeof buffer)) > 0;) {
-        run.out.append(buffer, static_cast<std::size_t>(n));
-        if (onOutput && !signalled && onOutput(run.out, child)) {
-            signalled = true;
+// The progress line at the widths of terminals: shorter than the width, the block always there,
+// the vector block counted apart.
+TEST(ProgressLine, FitsTheTerminal) {
+    struct Case {
+        unsigned frame;
+        std::uint32_t bytes;
+        unsigned width;
+        std::uint8_t language;
+        const char* line;
+    };
+    const Case cases[] = {
+        {45, 23040, 0, LangEnglish, "block 45 of 91   23040 bytes    9.2 kB/s    2.5 s  resends 3"},
+        {45, 23040, 80, LangEnglish,
+         "block 45 of 91   23040 bytes    9.2 kB/s    2.5 s  resends 3"},
+        {45, 23040, 50, LangEnglish, "block 45 of 91   23040 bytes    2.5 s  resends 3"},
+        {45, 23040, 40, LangEnglish, "block 45 of 91   23040 bytes  resends 3"},
+        {45, 23040, 30, LangEnglish, "block 45 of 91  resends 3"},
+        {92, 46592, 30, LangEnglish, "block 91 of 91, vectors"},
+        {92, 46592, 12, LangEnglish, "block 91 of"},
+        {5, 2560, 0, LangDanish, "blok  5 af 91    2560 bytes    1,0 kB/s    2,5 s  gensendt 3"},
+        {92, 46592, 50, LangDanish, "blok 91 af 91, vektorer   46592 bytes  gensendt 3"},
+    };
+    for (const Case& c : cases) {
+        TransferProgress progress;
+        progress.frame = c.frame;
+        progress.byteCounter = c.bytes;
+        progress.resends = 3;
+        const QString line = progressLine(progress, 2.5, c.language, c.width);
+        EXPECT_EQ(line.toStdString(), c.line) << c.width;
+        if (c.width > 0) {
+            EXPECT_LT(line.size(), static_cast<qsizetype>(c.width));
         }
     }
-    for (ssize_t n; (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0;) {
-        run.err.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
-
-struct PtyRun : ::testing::Test {
-    PtyZelmark pty;
-    void SetUp() override { pty.device().timing.programmingUs = 5000; }
-    void start() { ASSERT_TRUE(pty.start()); }
-};
-
-}  // namespace
-
-TEST_F(PtyRun, InfoAndUpdateThroughThePort) {
-    start();
-    const Outcome info = runProgram({"--port", pty.portPath(), "info"});
-    EXPECT_EQ(info.code, ExitSuccess) << info.err;
-    EXPECT_TRUE(contains(info.out, "Device:            " + pty.portPath() + "\n"));
-    EXPECT_TRUE(contains(info.out, "fits the image"));
-
-    const Outcome update = runProgram({"--port", pty.portPath(), "update", "--yes"});
-    EXPECT_EQ(update.code, ExitSuccess) << update.err;
-    EXPECT_TRUE(contains(update.out, "block 90 of 92"));
-    pty.stop();
-    EXPECT_TRUE(pty.stats().flashMatchesImage);
-}
-
-TEST_F(PtyRun, RefusedDeviceAndPulledCable) {
-    pty.device().identity.model = 3099;
-    start();
-    const Outcome refused = runProgram({"--port", pty.portPath(), "update", "--yes"});
-    EXPECT_EQ(refused.code, ExitRefused);
-    EXPECT_TRUE(contains(refused.err, "model 3099, the image is for model 3098"));
-
-    pty.device().identity.model = 3098;
-    pty.device().faults.unplugAtFrame = 10;
-    const Outcome pulled = runProgram({"--port", pty.portPath(), "update", "--yes"});
-    EXPECT_EQ(pulled.code, ExitTransferFailed);
-    EXPECT_TRUE(contains(pulled.err, "at frame 10 of 92 (flash 0x5200): the device went away"))
-        << pulled.err;
-}
-
-TEST_F(PtyRun, CtrlCStopsAtAFrameBoundary) {
-    start();
-    const Outcome run = runProgram({"--port", pty.portPath(), "update", "--yes"},
-                                   [](const std::string& out, pid_t pid) {
-                                       if (!contains(out, "block 20 of 92"))
-                                           return false;
-                                       ::kill(pid, SIGINT);
-                                       return true;
-                                   });
-    EXPECT_EQ(run.code, ExitInterrupted) << run.err;
-    EXPECT_TRUE(contains(run.err, "Interrupted after frame")) << run.err;
-    EXPECT_TRUE(contains(run.err, "the device is closed")) << run.err;
-    pty.stop();
-    EXPECT_FALSE(pty.stats().flashMatchesImage);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,13 +20,13 @@ struct FlashOptions {
     bool yes = false;
     bool json = false;
     bool help = false;
+    bool version = false;
 };
 
 // Fills options from the arguments (without the program name); a usage error comes back as its
-// message.
-std::optional<std::string> parseFlashOptions(const std::vector<std::string>& args,
-                                             FlashOptions& options);
-
-extern const char* const FlashUsage;
+// message, in the language asked for. The language and --json are taken first, so that an error
+// anywhere on the line is told in that language, and as JSON.
+std::optional<QString> parseFlashOptions(const std::vector<std::string>& args,
+                                         FlashOptions& options);
 
 }  // namespace zelmark

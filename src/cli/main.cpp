@@ -1,11 +1,14 @@
 // zelmark-flash: the updater for service benches and scripts.
+#include <sys/ioctl.h>
 #include <unistd.h>
 #include <QCoreApplication>
 #include <atomic>
 #include <csignal>
 #include <iostream>
 
+#include "flashtexts.h"
 #include "flashtool.h"
+#include "portcheck.h"
 #include "serialusb.h"
 #include "virtualzelmark.h"
 #include "zelmarkpresets.h"
@@ -16,7 +19,27 @@ std::atomic<bool> interruptRequested{false};
 
 void onInterrupt(int) {
     interruptRequested = true;
-    std::signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+}
+
+// Ctrl-C asks the tool to stop at the next safe point. Without SA_RESTART a read of standard
+// input (the confirmation) returns at once instead of waiting for Enter; SA_RESETHAND lets a
+// second Ctrl-C end the program at once.
+void catchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+unsigned terminalColumns() {
+    for (const int fd : {STDOUT_FILENO, STDERR_FILENO}) {
+        winsize size{};
+        if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+            return size.ws_col;
+        }
+    }
+    return 80;
 }
 
 zelmark::RealClock realClock;
@@ -30,7 +53,10 @@ zelmark::FlashDevice openDevice(const zelmark::FlashOptions& options) {
             auto simulated = std::make_unique<zelmark::VirtualZelmark>(realClock);
             simulated->device().identity = *zelmark::presetIdentity(options.preset);
             device.usb = std::move(simulated);
-            device.where = "virtual Zelmark (" + options.preset + ")";
+            device.where =
+                zelmark::flashtext::say(zelmark::flashtext::VirtualDevice, options.language)
+                    .arg(QString::fromStdString(options.preset))
+                    .toStdString();
             break;
         }
         case Source::Port: {
@@ -57,14 +83,17 @@ zelmark::FlashDevice openDevice(const zelmark::FlashOptions& options) {
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    std::signal(SIGINT, onInterrupt);
+    catchInterrupt();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    zelmark::FlashEnvironment env{std::cout,
-                                  std::cerr,
-                                  std::cin,
-                                  ::isatty(STDIN_FILENO) == 1,
-                                  ::isatty(STDOUT_FILENO) == 1,
-                                  openDevice,
-                                  [] { return interruptRequested.load(); }};
+    zelmark::FlashEnvironment env{.out = std::cout,
+                                  .err = std::cerr,
+                                  .in = std::cin,
+                                  .inIsTerminal = ::isatty(STDIN_FILENO) == 1,
+                                  .outIsTerminal = ::isatty(STDOUT_FILENO) == 1,
+                                  .errIsTerminal = ::isatty(STDERR_FILENO) == 1,
+                                  .openDevice = openDevice,
+                                  .interrupted = [] { return interruptRequested.load(); },
+                                  .columns = terminalColumns,
+                                  .examinePort = zelmark::examinePort};
     return zelmark::runFlash(args, env);
 }
