@@ -10,6 +10,7 @@ packages=(
     fonts-liberation2                           # the window's font where MS Sans Serif is missing
     clang-format                                # formatting
     dpkg-dev file                               # the .deb package
+    lintian devscripts                          # the package's checks (devscripts: hardening-check)
 )
 
 missing=()
