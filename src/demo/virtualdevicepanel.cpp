@@ -138,7 +138,8 @@ VirtualDevicePanel::VirtualDevicePanel(VirtualZelmark& device, QWidget* parent)
 }
 
 void VirtualDevicePanel::closeEvent(QCloseEvent* event) {
-    if (QWidget* window = parentWidget()) {
+    QWidget* window = parentWidget();
+    if (window && window->isVisible()) {
         event->ignore();  // the panel goes with the window, which may first finish a transfer
         window->close();
         return;
