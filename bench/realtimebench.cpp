@@ -74,10 +74,11 @@ int main(int argc, char** argv) {
     }
     // The device's limit: every byte on the wire in both directions, the device's own time before
     // its answers, and the protocol's fixed waits: two pauses around the information command, the
-    // read time-out that ends the information reply, three pauses in the transfer.
+    // quiet gap that ends the information reply once its record is in, three pauses in the
+    // transfer.
     const double wireS = static_cast<double>(stats.bytesToDevice + stats.bytesFromDevice) *
                          static_cast<double>(VirtualZelmark::ByteTimeNs) / 1e9;
-    const double fixedS = (5.0 * protocol::SettlePauseMs + protocol::QueryTimeoutMs +
+    const double fixedS = (5.0 * protocol::SettlePauseMs + protocol::RecordQuietGapMs +
                            stats.device.naks * protocol::NakPauseMs) /
                           1000.0;
     const double limitS = wireS + static_cast<double>(stats.device.busyUs) / 1e6 + fixedS;
