@@ -117,6 +117,27 @@ constexpr Entry Catalogue[TextCount] = {
     {"Opdateringen kører videre og kan ikke afbrydes. Vinduet lukkes, når opdateringen er færdig.",
      "The update goes on and cannot be interrupted. The window closes when the update has "
      "finished."},
+    /* TxtLibraryMissing */
+    {"Zelmarks USB bibliotek, SiUSBXp.dll, er ikke fundet, så programmet kan ikke finde Zelmark. "
+     "Installer Zelmarks USB driver, eller læg SiUSBXp.dll i samme mappe som "
+     "zelmark-updater.exe, og start programmet igen.",
+     "Zelmark's USB library, SiUSBXp.dll, was not found, so the program cannot find Zelmark. "
+     "Install Zelmark's USB driver, or put SiUSBXp.dll in the same folder as zelmark-updater.exe, "
+     "then start the program again."},
+    /* TxtLibraryUnusable */
+    {"SiUSBXp.dll er fundet, men kan ikke indlæses (det kan være en 32-bit udgave eller en "
+     "beskadiget fil). Installer Zelmarks USB driver igen, eller læg 64-bit udgaven af "
+     "SiUSBXp.dll i samme mappe som zelmark-updater.exe, og start programmet igen.",
+     "SiUSBXp.dll was found but cannot be loaded (it may be a 32-bit version or a damaged file). "
+     "Install Zelmark's USB driver again, or put the 64-bit SiUSBXp.dll in the same folder as "
+     "zelmark-updater.exe, then start the program again."},
+    /* TxtLibraryCallMissing */
+    {"SiUSBXp.dll mangler en funktion som programmet bruger (den er for gammel eller ikke den "
+     "rigtige). Installer den nyeste USB driver til Zelmark, eller læg den rigtige SiUSBXp.dll i "
+     "samme mappe som zelmark-updater.exe, og start programmet igen.",
+     "SiUSBXp.dll lacks a call this program needs (it is too old or not the right one). Install "
+     "Zelmark's latest USB driver, or put the right SiUSBXp.dll in the same folder as "
+     "zelmark-updater.exe, then start the program again."},
 };
 
 static_assert(sizeof(Catalogue) / sizeof(Catalogue[0]) == TextCount);

@@ -49,6 +49,11 @@ enum TextId : int {
     TxtDeviceBusy,
     TxtSeveralDevices,
     TxtClosesAfterUpdate,  // the window was asked to close during the transfer
+    // Windows: the device's USB library, SiUSBXp.dll, is not there, does not load, or lacks a
+    // call the program needs. The window opens anyway and says what to install.
+    TxtLibraryMissing,
+    TxtLibraryUnusable,
+    TxtLibraryCallMissing,
     TextCount
 };
 
