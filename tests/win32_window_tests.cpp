@@ -293,4 +293,59 @@ TEST_F(StandInWindow, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_EQ(updater->waitForExit(), std::optional<DWORD>(0));
 }
 
+// At another DPI (wine takes it from the user's LogPixels setting when a program starts) the
+// design's pixels are scaled by it: the client area, and every control's place and size.
+class ScaledWindow : public StandInWindow {
+protected:
+    static constexpr DWORD Dpi = 120;
+    static constexpr const wchar_t* DesktopKey = L"Control Panel\\Desktop";
+    void SetUp() override {
+        DWORD size = sizeof(previous_);
+        hadSetting_ = RegGetValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", RRF_RT_REG_DWORD,
+                                   nullptr, &previous_, &size) == ERROR_SUCCESS;
+        setLogPixels(Dpi);
+    }
+    void TearDown() override {
+        if (hadSetting_) {
+            setLogPixels(previous_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels");
+        }
+    }
+    static void setLogPixels(DWORD dpi) {
+        RegSetKeyValueW(HKEY_CURRENT_USER, DesktopKey, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    }
+    static int scaled(int pixels) { return MulDiv(pixels, Dpi, DesignDpi); }
+
+private:
+    DWORD previous_ = 0;
+    bool hadSetting_ = false;
+};
+
+TEST_F(ScaledWindow, DesignIsScaledByTheWindowsDpi) {
+    auto updater = start("preset=fit", false);
+    HWND window = updater->window();
+    ASSERT_NE(window, nullptr);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, scaled(ClientWidth));
+    EXPECT_EQ(client.bottom, scaled(ClientHeight));
+    for (const ControlDesign& d : controlTable()) {
+        RECT rect;
+        GetWindowRect(updater->control(d.id), &rect);
+        MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, scaled(d.left + (d.parent ? design(*d.parent).left : 0))) << d.name;
+        EXPECT_EQ(rect.top, scaled(d.top + (d.parent ? design(*d.parent).top : 0))) << d.name;
+        if (!d.autoSize) {
+            EXPECT_EQ(rect.right - rect.left, scaled(d.width)) << d.name;
+            EXPECT_EQ(rect.bottom - rect.top, scaled(d.height)) << d.name;
+        } else if (!updater->text(d.id).empty()) {
+            // A label sized to its caption: as high as its font, which is scaled too.
+            EXPECT_GE(rect.bottom - rect.top, scaled(d.fontPixels)) << d.name;
+        }
+    }
+    updater->close();
+    EXPECT_EQ(updater->waitForExit(), std::optional<DWORD>(0));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "artwork.h"
 #include "controlids.h"
+#include "designfont.h"
 #include "dpi.h"
 #include "errorcaption.h"
 #include "gdipictures.h"
@@ -134,11 +135,7 @@ HFONT UpdaterWindow::font(int pixels, bool bold) {
             return f.handle;
         }
     }
-    // A negative height asks for the character height, as the design gives it.
-    HFONT handle =
-        CreateFontW(-scaled(pixels, dpi_), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_SWISS, toWide(DesignFontFamily).c_str());
+    HFONT handle = createDesignFont(scaled(pixels, dpi_), bold);
     fonts_.push_back({pixels, bold, handle});
     return handle;
 }
