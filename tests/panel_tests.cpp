@@ -69,3 +69,15 @@ TEST(VirtualDevicePanel, ClosingThePanelClosesTheWindow) {
     panel.close();
     EXPECT_FALSE(panel.isVisible());
 }
+
+TEST(VirtualDevicePanel, TheDemosWindowSaysItIsTheDemo) {
+    VirtualClock clock;
+    VirtualZelmark device(clock);
+    device.unplug();
+    TForm1 form(device, clock);
+    form.setCaptionSuffix(QString::fromLatin1(DemoCaptionSuffix));
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "TARVIK ZELMARK UPDATER - DEMO");
+    form.click(Control::DKBtn);
+    EXPECT_EQ(form.windowTitle(), "TARVIK ZELMARK OPDATER - DEMO");
+}

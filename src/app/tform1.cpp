@@ -93,9 +93,10 @@ void TForm1::createControls() {
             case ControlKind::Label: {
                 auto* label = new QLabel(QString::fromUtf8(d.caption), parent);
                 label->setWordWrap(d.wordWrap);
+                // A label sized to its caption is centred on it; a fixed one starts at its top.
                 label->setAlignment(
                     (d.alignment == Alignment::Right ? Qt::AlignRight : Qt::AlignLeft) |
-                    Qt::AlignTop);
+                    (d.autoSize ? Qt::AlignVCenter : Qt::AlignTop));
                 widget = label;
                 break;
             }
@@ -192,7 +193,7 @@ void TForm1::render() {
                 if (label->text() != caption) {
                     label->setText(caption);
                     if (d.autoSize) {
-                        label->adjustSize();  // caption labels size themselves to their caption
+                        label->adjustSize();  // sizes itself to its caption
                     }
                 }
                 // A marking colour for the label's active text; a greyed label stays grey.
@@ -209,7 +210,7 @@ void TForm1::render() {
         widget->setEnabled(state.enabled);
         widget->setVisible(state.visible);
     }
-    const QString title = QString::fromStdString(model.caption);
+    const QString title = QString::fromStdString(model.caption) + captionSuffix_;
     if (windowTitle() != title) {
         setWindowTitle(title);
     }

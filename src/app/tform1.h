@@ -35,6 +35,12 @@ public:
     // Brings every control up to date with the core's model.
     void render();
 
+    // Text after the caption the core gives the window: the demo says that it is the demo.
+    void setCaptionSuffix(const QString& suffix) {
+        captionSuffix_ = suffix;
+        render();
+    }
+
     // The font family the window uses: "MS Sans Serif" where installed, else the fallback.
     static QString fontFamily();
     static QColor toQColor(zelmark::Rgb colour) {
@@ -92,6 +98,7 @@ private:
     zelmark::WindowCore core_;
     std::array<QWidget*, zelmark::ControlCount> widgets_{};
     QColor windowText_;
+    QString captionSuffix_;
     unsigned focusRequestsShown_ = 0;
     bool closing_ = false;
     bool centred_ = false;

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     device.unplug();  // the user plugs the cable in from the panel, as in step 2
 
     TForm1 Form1(device, clock);
+    Form1.setCaptionSuffix(QString::fromLatin1(DemoCaptionSuffix));
     Form1.core().setScratchFilePath(scratchFilePath(QDir::currentPath()).toStdString());
     instance.onActivationRequest([&Form1] { UpdaterApplication::bringToFront(Form1); });
     Form1.show();

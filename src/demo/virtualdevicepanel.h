@@ -10,6 +10,10 @@ class QDoubleSpinBox;
 class QLabel;
 class QSpinBox;
 
+// The demo's window says that it is the demo, so that it is never taken for the updater that
+// programs a real device.
+inline constexpr const char* DemoCaptionSuffix = " - DEMO";
+
 // The demo's second window: the virtual Zelmark's cable, identity and faults, and a live view of
 // what the device is doing.
 class VirtualDevicePanel : public QWidget {

@@ -16,13 +16,6 @@ constexpr std::uint32_t rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return 0xFF000000u | std::uint32_t{r} << 16 | std::uint32_t{g} << 8 | b;
 }
 
-// Distance of the point from the line through a and b.
-double distanceToLine(double x, double y, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax;
-    const double dy = by - ay;
-    return std::abs(dy * (x - ax) - dx * (y - ay)) / std::hypot(dx, dy);
-}
-
 // Distance of the point from the segment a..b.
 double distanceToSegment(double x, double y, double ax, double ay, double bx, double by) {
     const double dx = bx - ax;
@@ -31,23 +24,24 @@ double distanceToSegment(double x, double y, double ax, double ay, double bx, do
     return std::hypot(x - (ax + t * dx), y - (ay + t * dy));
 }
 
+// The Union flag at 24 x 12: the saltires, broad white with narrow red inside, drawn as a line
+// of pixels steps, and the cross of St George on its white border. R red, W white, B blue.
+constexpr const char* UnionFlag[FlagHeight] = {
+    "RRWWBBBBBBWRRWBBBBBBWWWR", "WWRRWWBBBBWRRWBBBBWWWRRW", "BBWWRRWWBBWRRWBBWWWRRWBB",
+    "BBBBWWRRWWWRRWWWWRRWBBBB", "WWWWWWWWWWWRRWWWWWWWWWWW", "RRRRRRRRRRRRRRRRRRRRRRRR",
+    "RRRRRRRRRRRRRRRRRRRRRRRR", "WWWWWWWWWWWRRWWWWWWWWWWW", "BBBBWWWRRWWRRWWWRRWWBBBB",
+    "BBWWWRRWBBWRRWBBWWRRWWBB", "WWWRRWBBBBWRRWBBBBWWRRWW", "WRRWBBBBBBWRRWBBBBBBWWRR",
+};
+
 std::uint32_t unionFlagPixel(int x, int y) {
-    const std::uint32_t red = rgb(206, 8, 0);
-    const std::uint32_t white = rgb(255, 255, 255);
-    const std::uint32_t blue = rgb(0, 19, 196);
-    // The cross of St George on a white border.
-    if ((x >= 11 && x < 13) || (y >= 5 && y < 7)) {
-        return red;
+    switch (UnionFlag[y][x]) {
+        case 'R':
+            return rgb(206, 8, 0);
+        case 'W':
+            return rgb(255, 255, 255);
+        default:
+            return rgb(0, 19, 196);
     }
-    if ((x >= 10 && x < 14) || (y >= 4 && y < 8)) {
-        return white;
-    }
-    // Saltires: broad white diagonals with narrow red ones inside them.
-    const double cx = x + 0.5;
-    const double cy = y + 0.5;
-    const double d = std::min(distanceToLine(cx, cy, 0, 0, FlagWidth, FlagHeight),
-                              distanceToLine(cx, cy, 0, FlagHeight, FlagWidth, 0));
-    return d <= 0.5 ? red : d <= 1.5 ? white : blue;
 }
 
 std::uint32_t danishFlagPixel(int x, int y) {
