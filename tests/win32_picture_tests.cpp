@@ -1,5 +1,5 @@
-// The window core's pictures turned into GDI objects: flags laid over the button face, scaled by
-// whole pixels, and the icon keeping the stopwatch's pixels and alpha.
+// The window core's pictures turned into GDI objects: flags scaled by whole pixels with their
+// alpha, greyed for a disabled button, and the icon keeping the stopwatch's pixels and alpha.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -31,25 +31,38 @@ std::vector<std::uint32_t> pixelsOf(HBITMAP bitmap, int width, int height) {
     return pixels;
 }
 
-TEST(Win32Pictures, FlagIsScaledOverTheButtonFace) {
-    constexpr COLORREF Face = RGB(10, 20, 30);
+TEST(Win32Pictures, FlagIsScaledWithItsAlphaPremultiplied) {
     for (Flag flag : {Flag::UnitedKingdom, Flag::Denmark, Flag::Germany}) {
         const artwork::Picture picture = artwork::flagPicture(flag);
         const int width = picture.width * 2;
         const int height = picture.height * 2;
-        HBITMAP bitmap = win32::bitmapOnBackground(picture, width, height, Face);
+        HBITMAP bitmap = win32::premultipliedBitmap(picture, width, height);
         ASSERT_NE(bitmap, nullptr);
         const std::vector<std::uint32_t> pixels = pixelsOf(bitmap, width, height);
         DeleteObject(bitmap);
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t source = picture.at(x / 2, y / 2);
-                const std::uint32_t expected =
-                    (source >> 24) == 0 ? 0x000A141Eu : (source & 0x00FFFFFFu);
-                ASSERT_EQ(pixels[static_cast<std::size_t>(y * width + x)] & 0x00FFFFFFu, expected)
+                // The flags are opaque inside a transparent frame: premultiplied, the frame is 0.
+                const std::uint32_t expected = (source >> 24) == 0 ? 0u : source;
+                ASSERT_EQ(pixels[static_cast<std::size_t>(y * width + x)], expected)
                     << "flag " << static_cast<int>(flag) << " at " << x << "," << y;
             }
         }
+    }
+}
+
+TEST(Win32Pictures, GreyedFlagIsLightGreyWithTheSameTransparency) {
+    const artwork::Picture picture = artwork::flagPicture(Flag::Germany);
+    const artwork::Picture grey = win32::greyed(picture);
+    ASSERT_EQ(grey.pixels.size(), picture.pixels.size());
+    for (std::size_t i = 0; i < grey.pixels.size(); ++i) {
+        const std::uint32_t pixel = grey.pixels[i];
+        EXPECT_EQ(pixel >> 24, picture.pixels[i] >> 24);
+        const std::uint32_t red = (pixel >> 16) & 0xFF;
+        EXPECT_EQ(red, (pixel >> 8) & 0xFF);
+        EXPECT_EQ(red, pixel & 0xFF);
+        EXPECT_GE(red, 128u);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "controls.h"
@@ -344,6 +345,60 @@ TEST_F(ScaledWindow, DesignIsScaledByTheWindowsDpi) {
             EXPECT_GE(rect.bottom - rect.top, scaled(d.fontPixels)) << d.name;
         }
     }
+    updater->close();
+    EXPECT_EQ(updater->waitForExit(), std::optional<DWORD>(0));
+}
+
+// The flags on their buttons as the screen shows them: in colour on the two language buttons,
+// in greys on the German one, which is never enabled. It reads the screen, so it runs alone (no
+// other test's window over it).
+class OnScreen : public StandInWindow {
+protected:
+    struct Colours {
+        bool red = false;   // as in all three flags
+        bool blue = false;  // as in the Union Jack
+        bool anyColour = false;
+    };
+    static Colours coloursOn(HWND control) {
+        RECT rect;
+        GetWindowRect(control, &rect);
+        const int width = rect.right - rect.left;
+        const int height = rect.bottom - rect.top;
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ previous = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+        SelectObject(memory, previous);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height));
+        GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+                  DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
+        Colours colours;
+        for (std::uint32_t pixel : pixels) {
+            const int red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
+            colours.red |= red > 150 && green < 100 && blue < 100;
+            colours.blue |= blue > 80 && red < 60;
+            colours.anyColour |= std::max({red, green, blue}) - std::min({red, green, blue}) > 24;
+        }
+        return colours;
+    }
+};
+
+TEST_F(OnScreen, FlagButtonsShowTheirFlags) {
+    auto updater = start("preset=fit", false);
+    ASSERT_NE(updater->window(), nullptr);
+    ASSERT_TRUE(updater->waitForText(Comment, TxtIntro));
+    std::this_thread::sleep_for(500ms);  // painted
+    const Colours british = coloursOn(updater->control(UKBtn));
+    EXPECT_TRUE(british.red && british.blue);
+    EXPECT_TRUE(coloursOn(updater->control(DKBtn)).red);
+    EXPECT_FALSE(updater->enabled(GBtn));
+    EXPECT_FALSE(coloursOn(updater->control(GBtn)).anyColour);
     updater->close();
     EXPECT_EQ(updater->waitForExit(), std::optional<DWORD>(0));
 }

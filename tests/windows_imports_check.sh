@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump="$1"
 program="$2"
-allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll msvcrt.dll winmm.dll advapi32.dll"
+allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll uxtheme.dll msvcrt.dll winmm.dll advapi32.dll"
 headers="$("$objdump" -p "$program")"
 if ! grep -Eq "^Magic[[:space:]]+020b[[:space:]]+\(PE32\+\)" <<<"$headers"; then
     echo "$program is not PE32+:" >&2

@@ -23,21 +23,9 @@ HBITMAP topDownDib(int width, int height, std::uint32_t** bits) {
     return bitmap;
 }
 
-std::uint32_t blend(std::uint32_t argb, COLORREF background) {
-    const std::uint32_t alpha = argb >> 24;
-    auto channel = [alpha](std::uint32_t over, std::uint32_t under) {
-        return (over * alpha + under * (255 - alpha) + 127) / 255;
-    };
-    const std::uint32_t red = channel((argb >> 16) & 0xFF, GetRValue(background));
-    const std::uint32_t green = channel((argb >> 8) & 0xFF, GetGValue(background));
-    const std::uint32_t blue = channel(argb & 0xFF, GetBValue(background));
-    return 0xFF000000u | red << 16 | green << 8 | blue;
-}
-
 }  // namespace
 
-HBITMAP bitmapOnBackground(const artwork::Picture& picture, int width, int height,
-                           COLORREF background) {
+HBITMAP premultipliedBitmap(const artwork::Picture& picture, int width, int height) {
     std::uint32_t* bits = nullptr;
     HBITMAP bitmap = topDownDib(width, height, &bits);
     if (!bitmap) {
@@ -47,11 +35,27 @@ HBITMAP bitmapOnBackground(const artwork::Picture& picture, int width, int heigh
         for (int x = 0; x < width; ++x) {
             const std::uint32_t pixel =
                 picture.at(x * picture.width / width, y * picture.height / height);
-            bits[y * width + x] = blend(pixel, background);
+            const std::uint32_t alpha = pixel >> 24;
+            auto channel = [&](int shift) {
+                return (((pixel >> shift) & 0xFF) * alpha + 127) / 255 << shift;
+            };
+            bits[y * width + x] = alpha << 24 | channel(16) | channel(8) | channel(0);
         }
     }
     GdiFlush();
     return bitmap;
+}
+
+artwork::Picture greyed(const artwork::Picture& picture) {
+    artwork::Picture grey = picture;
+    for (std::uint32_t& pixel : grey.pixels) {
+        const std::uint32_t luminance =
+            (299 * ((pixel >> 16) & 0xFF) + 587 * ((pixel >> 8) & 0xFF) + 114 * (pixel & 0xFF)) /
+            1000;
+        const std::uint32_t light = 128 + luminance / 2;  // halfway to white
+        pixel = (pixel & 0xFF000000u) | light << 16 | light << 8 | light;
+    }
+    return grey;
 }
 
 HICON iconFromPicture(const artwork::Picture& picture) {

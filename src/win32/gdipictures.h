@@ -4,14 +4,15 @@
 
 #include "artwork.h"
 
-// The window core's pictures as GDI objects: a flag on a button face, and the program's icon.
+// The window core's pictures as GDI objects: the flags on their buttons, and the program's icon.
 namespace zelmark::win32 {
 
-// The picture scaled by whole pixels (nearest neighbour) to width x height and laid over the
-// background colour: a BS_BITMAP button draws its bitmap without alpha, so the transparent frame
-// has to be the face colour already.
-HBITMAP bitmapOnBackground(const artwork::Picture& picture, int width, int height,
-                           COLORREF background);
+// The picture scaled by whole pixels (nearest neighbour) to width x height, as a 32-bit bitmap
+// with premultiplied alpha, ready for AlphaBlend.
+HBITMAP premultipliedBitmap(const artwork::Picture& picture, int width, int height);
+
+// The picture as a disabled button shows it: in light greys, its transparency kept.
+artwork::Picture greyed(const artwork::Picture& picture);
 
 // An icon made from the picture's pixels and alpha (CreateIconIndirect).
 HICON iconFromPicture(const artwork::Picture& picture);

@@ -1,5 +1,8 @@
 #include "updaterwindow.h"
 
+#include <uxtheme.h>
+#include <vsstyle.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -42,7 +45,9 @@ DWORD controlStyle(const ControlDesign& d) {
         case ControlKind::Button:
             return style | WS_TABSTOP | (d.id == Control::GoBtn ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         case ControlKind::FlagButton:
-            return style | WS_TABSTOP | BS_PUSHBUTTON | BS_BITMAP;
+            // Drawn here: the flag keeps its colours and transparency, and a disabled flag is
+            // greyed rather than embossed in one colour.
+            return style | WS_TABSTOP | BS_OWNERDRAW;
         case ControlKind::Label:
             style |= SS_NOPREFIX;
             if (d.alignment == Alignment::Right) {
@@ -92,8 +97,9 @@ UpdaterWindow::~UpdaterWindow() {
         DestroyWindow(window_);
     }
     releaseFonts();
-    for (HBITMAP bitmap : flagBitmaps_) {
-        DeleteObject(bitmap);
+    for (const FlagBitmap& flag : flagBitmaps_) {
+        DeleteObject(flag.normal);
+        DeleteObject(flag.disabled);
     }
     DestroyIcon(bigIcon_);
     DestroyIcon(smallIcon_);
@@ -152,21 +158,21 @@ void UpdaterWindow::releaseFonts() {
 void UpdaterWindow::layout() {
     std::vector<Font> oldFonts;
     oldFonts.swap(fonts_);
-    std::vector<HBITMAP> oldBitmaps;
+    std::vector<FlagBitmap> oldBitmaps;
     oldBitmaps.swap(flagBitmaps_);
 
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font(WindowFontPixels, false)),
                  FALSE);
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (const ControlDesign& d : controlTable()) {
         HWND hwnd = control(d.id);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font(d.fontPixels, d.bold)), FALSE);
         if (d.flag != Flag::None) {
             const artwork::Picture picture = artwork::flagPicture(d.flag);
-            HBITMAP bitmap = bitmapOnBackground(picture, scaled(picture.width, dpi_),
-                                                scaled(picture.height, dpi_), face);
-            SendMessageW(hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-            flagBitmaps_.push_back(bitmap);
+            const int width = scaled(picture.width, dpi_);
+            const int height = scaled(picture.height, dpi_);
+            flagBitmaps_.push_back({d.id, premultipliedBitmap(picture, width, height),
+                                    premultipliedBitmap(greyed(picture), width, height), width,
+                                    height});
         }
         const POINT origin = designOrigin(d);
         SetWindowPos(hwnd, nullptr, scaled(origin.x, dpi_), scaled(origin.y, dpi_),
@@ -190,8 +196,9 @@ void UpdaterWindow::layout() {
     for (const Font& f : oldFonts) {
         DeleteObject(f.handle);
     }
-    for (HBITMAP bitmap : oldBitmaps) {
-        DeleteObject(bitmap);
+    for (const FlagBitmap& flag : oldBitmaps) {
+        DeleteObject(flag.normal);
+        DeleteObject(flag.disabled);
     }
     InvalidateRect(window_, nullptr, TRUE);
 }
@@ -213,6 +220,47 @@ void UpdaterWindow::fitToCaption(Control id) {
     ReleaseDC(hwnd, dc);
     SetWindowPos(hwnd, nullptr, 0, 0, text.empty() ? 0 : extent.right, extent.bottom,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A flag button: the system's push button, themed where a theme is on, with the flag centred
+// on it (greyed while disabled) and the focus rectangle when it has the keyboard focus.
+void UpdaterWindow::drawFlagButton(const DRAWITEMSTRUCT& item) {
+    const auto flag = std::find_if(flagBitmaps_.begin(), flagBitmaps_.end(), [&](const auto& f) {
+        return controlId(f.control) == static_cast<int>(item.CtlID);
+    });
+    if (flag == flagBitmaps_.end()) {
+        return;
+    }
+    const bool pressed = item.itemState & ODS_SELECTED;
+    const bool disabled = item.itemState & ODS_DISABLED;
+    RECT face = item.rcItem;
+    FillRect(item.hDC, &face, GetSysColorBrush(COLOR_BTNFACE));
+    if (HTHEME theme = OpenThemeData(item.hwndItem, L"BUTTON")) {
+        const int state = disabled ? PBS_DISABLED : pressed ? PBS_PRESSED : PBS_NORMAL;
+        DrawThemeBackground(theme, item.hDC, BP_PUSHBUTTON, state, &face, nullptr);
+        CloseThemeData(theme);
+    } else {
+        DrawFrameControl(item.hDC, &face, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+    }
+
+    const int shift = pressed ? 1 : 0;  // a pressed button's face moves down and right
+    const int left = (face.left + face.right - flag->width) / 2 + shift;
+    const int top = (face.top + face.bottom - flag->height) / 2 + shift;
+    HDC source = CreateCompatibleDC(item.hDC);
+    HGDIOBJ previous = SelectObject(source, disabled ? flag->disabled : flag->normal);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(item.hDC, left, top, flag->width, flag->height, source, 0, 0, flag->width,
+                  flag->height, blend);
+    SelectObject(source, previous);
+    DeleteDC(source);
+
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
+        RECT focus = face;
+        const int inset = scaled(4, dpi_);
+        InflateRect(&focus, -inset, -inset);
+        DrawFocusRect(item.hDC, &focus);
+    }
 }
 
 void UpdaterWindow::render() {
@@ -351,6 +399,9 @@ LRESULT UpdaterWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             return 0;
         }
+        case WM_DRAWITEM:
+            drawFlagButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
         case DM_GETDEFID:
             // GoBtn is the window's default button: Enter presses it unless another button has
             // the focus (IsDialogMessage asks here).

@@ -41,6 +41,7 @@ private:
     void createControls();
     void layout();  // fonts, pictures and positions for the current DPI
     void fitToCaption(Control control);
+    void drawFlagButton(const DRAWITEMSTRUCT& item);
     void render();
     void pumpMessages();
     void dispatch(MSG& message);
@@ -61,7 +62,13 @@ private:
         HFONT handle;
     };
     std::vector<Font> fonts_;
-    std::vector<HBITMAP> flagBitmaps_;
+    struct FlagBitmap {
+        Control control;
+        HBITMAP normal;
+        HBITMAP disabled;
+        int width, height;
+    };
+    std::vector<FlagBitmap> flagBitmaps_;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     unsigned dpi_ = 96;
