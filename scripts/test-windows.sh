@@ -4,12 +4,7 @@
 # their own (scripts/wine-session.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup-windows.sh
-
-cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELMARK_WERROR=ON \
-    -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/lib/wine/wine64 >/dev/null
-cmake --build build-win -j "$(nproc)"
+scripts/build-windows.sh
 
 source scripts/wine-session.sh
 start_wine_session
