@@ -267,6 +267,23 @@ TEST(UpdaterProgram, CarriesManifestIconAndVersion) {
     EXPECT_EQ(version, ZELMARK_VERSION);
 }
 
+// A second start while the window is open brings that window back (restored, in front) and
+// ends without a window of its own.
+TEST_F(StandInWindow, SecondStartBringsTheFirstWindowBack) {
+    auto first = start("preset=fit", false);
+    HWND window = first->window();
+    ASSERT_NE(window, nullptr);
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(UpdaterProcess::waitUntil([&] { return IsIconic(window) != FALSE; }));
+
+    auto second = start("preset=fit", false);
+    EXPECT_EQ(second->waitForExit(), std::optional<DWORD>(0));
+    EXPECT_EQ(second->window(0ms), nullptr);
+    EXPECT_TRUE(UpdaterProcess::waitUntil([&] { return IsIconic(window) == FALSE; }));
+    first->close();
+    EXPECT_EQ(first->waitForExit(), std::optional<DWORD>(0));
+}
+
 // The window as the design lays it out (wine runs at 96 dpi): the client area and every control
 // of a fixed size at its place, the labels that size themselves at their place.
 TEST_F(StandInWindow, ControlsStandWhereTheDesignPutsThem) {

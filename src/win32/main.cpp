@@ -10,6 +10,7 @@
 #include "errorcaption.h"
 #include "libraryproblemtext.h"
 #include "scratchpath.h"
+#include "singleinstance.h"
 #include "siusbxplibrary.h"
 #include "updaterwindow.h"
 #include "widetext.h"
@@ -21,6 +22,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         // group boxes in the system's current style.
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
+
+        win32::SingleInstance single;
+        if (single.alreadyRunning()) {
+            win32::SingleInstance::activateRunning();
+            return 0;
+        }
 
         RealClock clock;
         SiUsbXpLibrary usb;
