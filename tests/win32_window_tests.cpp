@@ -267,6 +267,19 @@ TEST(UpdaterProgram, CarriesManifestIconAndVersion) {
     EXPECT_EQ(version, ZELMARK_VERSION);
 }
 
+// Enter presses GoBtn, the window's default button.
+TEST_F(StandInWindow, EnterPressesTheDefaultButton) {
+    auto updater = start("preset=fit", false);
+    ASSERT_NE(updater->window(), nullptr);
+    ASSERT_TRUE(updater->waitForText(Comment, TxtIntro));
+    ASSERT_TRUE(updater->waitUntil([&] { return updater->enabled(GoBtn); }));
+    PostMessageW(updater->window(), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(updater->window(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    EXPECT_TRUE(updater->waitForText(Comment, TxtTurnOn)) << narrow(*updater, Comment);
+    updater->close();
+    EXPECT_EQ(updater->waitForExit(), std::optional<DWORD>(0));
+}
+
 // A second start while the window is open brings that window back (restored, in front) and
 // ends without a window of its own.
 TEST_F(StandInWindow, SecondStartBringsTheFirstWindowBack) {
