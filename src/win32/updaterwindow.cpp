@@ -424,6 +424,17 @@ LRESULT UpdaterWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             }
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
+        case WM_ACTIVATE:
+            // As a dialog does: the control that had the keyboard focus gets it back when the
+            // window is activated again.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                focusBeforeDeactivation_ = GetFocus();
+            } else if (focusBeforeDeactivation_ && IsChild(window_, focusBeforeDeactivation_) &&
+                       IsWindowEnabled(focusBeforeDeactivation_)) {
+                SetFocus(focusBeforeDeactivation_);
+                return 0;
+            }
+            return DefWindowProcW(window_, message, wParam, lParam);
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wParam);
             layout();

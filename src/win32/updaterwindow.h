@@ -75,6 +75,7 @@ private:
     std::optional<std::string> shownTitle_;
     bool timerOn_ = false;
     unsigned focusRequestsShown_ = 0;
+    HWND focusBeforeDeactivation_ = nullptr;
     bool closing_ = false;
     bool quit_ = false;
     int exitCode_ = 0;
