@@ -267,6 +267,30 @@ TEST(UpdaterProgram, CarriesManifestIconAndVersion) {
     EXPECT_EQ(version, ZELMARK_VERSION);
 }
 
+// Started in a folder where no file can be made (here the Linux /proc, read-only even for
+// root), the window keeps the device's information reply in the user's temporary folder.
+TEST_F(StandInWindow, ScratchFileGoesToTheTemporaryFolderWhereTheFolderIsReadOnly) {
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::filesystem::path scratch = std::filesystem::path(temp) / "version.tmp";
+    std::filesystem::remove(scratch);
+
+    plug(false);
+    const std::wstring settings = L"programmingUs=200;flash=" + flashFile.wstring();
+    SetEnvironmentVariableW(L"ZELMARK_STANDIN", settings.c_str());
+    SetEnvironmentVariableW(L"ZELMARK_STANDIN_FILE", cableFile.wstring().c_str());
+    UpdaterProcess updater(UpdaterProgram, L"Z:\\proc");
+    SetEnvironmentVariableW(L"ZELMARK_STANDIN", nullptr);
+    SetEnvironmentVariableW(L"ZELMARK_STANDIN_FILE", nullptr);
+    walkToConnect(updater);
+    plug(true);
+    ASSERT_TRUE(updater.waitForText(Comment, TxtReadyWarning)) << narrow(updater, Comment);
+    EXPECT_TRUE(std::filesystem::exists(scratch));
+    updater.close();
+    EXPECT_EQ(updater.waitForExit(), std::optional<DWORD>(0));
+    std::filesystem::remove(scratch);
+}
+
 // Enter presses GoBtn, the window's default button.
 TEST_F(StandInWindow, EnterPressesTheDefaultButton) {
     auto updater = start("preset=fit", false);

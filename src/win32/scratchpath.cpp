@@ -11,13 +11,18 @@ namespace {
 constexpr const wchar_t* ScratchName = L"version.tmp";
 
 // Whether a file can be made in the folder: the only sure test is to make one (access rights,
-// virtualization and read-only media all say no their own way).
+// virtualization and read-only media all say no their own way). A name of this process's own,
+// gone again when closed. (GetTempFileName would do, but wine's reports success even when it
+// could not make the file.)
 bool writable(const std::wstring& folder) {
-    wchar_t probe[MAX_PATH];
-    if (GetTempFileNameW(folder.c_str(), L"zel", 0, probe) == 0) {
+    const std::wstring probe =
+        folder + L"\\zelmark-updater-" + std::to_wstring(GetCurrentProcessId()) + L".probe";
+    HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    DeleteFileW(probe);
+    CloseHandle(file);
     return true;
 }
 
