@@ -9,3 +9,5 @@ echo "# virtual clock"
 build/bench/zelmark-bench
 echo "# real time"
 build/bench/zelmark-realtime-bench build/src/cli/zelmark-flash build/tools/zelmark-window-startup
+echo "# Windows, under wine"
+scripts/benchmark-windows.sh
