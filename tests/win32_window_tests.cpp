@@ -331,6 +331,10 @@ TEST_F(StandInWindow, ControlsStandWhereTheDesignPutsThem) {
     GetClientRect(window, &client);
     EXPECT_EQ(client.right, ClientWidth);
     EXPECT_EQ(client.bottom, ClientHeight);
+    // A fixed dialog frame: a close box, no minimise or maximise box, not resizable.
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
     for (const ControlDesign& d : controlTable()) {
         RECT rect;
         GetWindowRect(updater->control(d.id), &rect);

@@ -19,9 +19,10 @@ namespace zelmark::win32 {
 namespace {
 
 constexpr UINT_PTR Timer1Id = 1;
-// No WS_CLIPCHILDREN: the group boxes are children too, and they leave their inside to the
-// window's background.
-constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// A fixed dialog frame: a caption with a close box, no minimise or maximise box, no sizing
+// border. No WS_CLIPCHILDREN: the group boxes are children too, and they leave their inside to
+// the window's background.
+constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD WindowExStyle = WS_EX_CONTROLPARENT;
 
 // The design's position of a control in the window's client area: controls inside a group box
