@@ -191,7 +191,11 @@ TEST(Capture, EndlessRepliesAreCutOff) {
 // a second store takes a name of its own beside it, removed again when it is done.
 TEST(ScratchFile, IsHeldForOneQueryAndNeverShared) {
     TempDir dir;
-    const std::string path = dir.file("version.tmp").string();
+    // A folder with a name beyond ASCII, as a user's folder may have; paths are UTF-8.
+    const std::filesystem::path folder = dir.path() / std::filesystem::path(u8"S\u00F8ren");
+    std::filesystem::create_directory(folder);
+    const std::u8string utf8 = (folder / "version.tmp").u8string();
+    const std::string path(utf8.begin(), utf8.end());
     FileReplyStore first(path);
     first.create();
     first.append(bytes(20, 1).data(), 20);
@@ -205,12 +209,13 @@ TEST(ScratchFile, IsHeldForOneQueryAndNeverShared) {
         const auto reader = second.openForReading();
         EXPECT_EQ(reader->readByte(), 100);
     }
-    EXPECT_FALSE(std::filesystem::exists(secondPath));
+    EXPECT_FALSE(std::filesystem::exists(
+        std::filesystem::path(std::u8string(secondPath.begin(), secondPath.end()))));
     const auto reader = first.openForReading();
     for (std::uint8_t expected = 1; expected <= 20; ++expected) {
         EXPECT_EQ(reader->readByte(), expected);
     }
     EXPECT_THROW(reader->readByte(), IoError);
     first.release();
-    EXPECT_EQ(TempDir::read(path), bytes(20, 1));  // left in place
+    EXPECT_EQ(TempDir::read(folder / "version.tmp"), bytes(20, 1));  // left in place
 }

@@ -125,6 +125,7 @@ TEST(QueryDelivery, TheRecordIsReadWholeHoweverTheReplyArrives) {
         {"split right after the marker", {4}, 0, 3098, Verdict::Ready},
         {"split inside the record", {11}, 0, 3098, Verdict::Ready},
         {"2-byte piece inside a wrong model's record", {10, 2}, 0, 3099, Verdict::WrongModel},
+        // (the wizard refuses that device and sends it nothing: Wizard.RefusedDevicesGet...)
         {"leading bytes longer than 4096", {}, 5000, 3098, Verdict::Ready},
     };
     for (const Case& c : cases) {
@@ -147,7 +148,6 @@ TEST(QueryDelivery, TheRecordIsReadWholeHoweverTheReplyArrives) {
         EXPECT_EQ(info.currentVersion, 218) << c.name;
         EXPECT_EQ(info.updaterVersion, 100) << c.name;
         EXPECT_EQ(link.verdict(), c.verdict) << c.name;
-        EXPECT_EQ(device.device().stats().framesReceived, 0u) << c.name;
         EXPECT_FALSE(device.isOpen()) << c.name;
     }
 }

@@ -272,3 +272,26 @@ TEST(SingleInstance, SecondStartActivatesTheFirst) {
     }
     EXPECT_TRUE(activated);
 }
+
+// A close during the transfer: the window stays until the transfer has ended, then closes.
+TEST_F(WindowFixture, CloseDuringTheTransferKeepsTheWindowUntilItsEnd) {
+    device.plug();
+    open();
+    tick();
+    form->click(Control::GoBtn);
+    form->click(Control::GoBtn);  // UPDATE armed
+    bool visibleLater = false;
+    device.onBlockFrame = [&](unsigned frame) {
+        if (frame == 20) {
+            form->close();
+        }
+        if (frame == 60) {
+            visibleLater = form->isVisible();
+        }
+    };
+    form->click(Control::GoBtn);
+    EXPECT_TRUE(visibleLater);
+    EXPECT_TRUE(device.flashEquals(embeddedImage()));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+}

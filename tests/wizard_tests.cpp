@@ -117,15 +117,22 @@ TEST_F(Wizard, RefusedDevicesGetTheirTextAndFinishWithNothingSent) {
         ZelmarkIdentity identity;
         std::uint8_t verdict;
         TextId refusal;
+        std::vector<std::size_t> replyPieces = {};
     };
     const Case cases[] = {
         {"old updater", {3098, 1, 104, 1, 99}, StepWrongFirmware, TxtWrongFirmware},
         {"other submodel", {3098, 1, 104, 2, 100}, StepWrongSubmodel, TxtWrongSubmodel},
         {"other model", {3099, 1, 104, 1, 100}, StepWrongModel, TxtWrongModel},
+        {"other model, its reply in pieces",
+         {3099, 8721, 218, 1, 100},
+         StepWrongModel,
+         TxtWrongModel,
+         {10, 2}},
     };
     for (const Case& c : cases) {
         device.plug();
         device.device().identity = c.identity;
+        device.device().infoReply.splitSizes = c.replyPieces;
         open();
         tick();
         press();
@@ -385,6 +392,49 @@ TEST_F(Wizard, UpdateWithoutADeviceAsksForTheCable) {
     tick();
     expectState(StepUpdate, "001000", TxtReadyWarning, "UPDATE", true, "cable back");
     press();
+    EXPECT_EQ(core->step(), StepUnplug);
+    EXPECT_TRUE(device.flashEquals(embeddedImage()));
+}
+
+// A close that arrives during the query that UPDATE starts (the device had not been judged yet)
+// ends the road there: no transfer starts, and the window closes.
+TEST_F(Wizard, CloseDuringTheQueryBeforeAnUpdateStartsNoTransfer) {
+    device.plug();
+    device.openStatus = SiDeviceBusy;
+    open();
+    tick();
+    press();
+    press();  // no verdict: UPDATE armed
+    device.openStatus = SiSuccess;
+    // The close comes once the whole record is in, while the capture waits for the quiet gap.
+    std::function<void()> closeOnceTheRecordIsIn = [&] {
+        if (clock.nowMs() >= 260) {
+            EXPECT_FALSE(core->requestClose());
+        } else {
+            atNextPump.push_back(closeOnceTheRecordIsIn);
+        }
+    };
+    atNextPump.push_back(closeOnceTheRecordIsIn);
+    press();  // UPDATE: the query first
+    EXPECT_EQ(framesSent(), 0u);
+    EXPECT_FALSE(device.device().stats().updateMode);
+    EXPECT_TRUE(closed());
+}
+
+// A reply that cannot be read when the device comes back in step 6: the error is shown and
+// UPDATE stays usable (the next press asks the device again).
+TEST_F(Wizard, UnreadableReplyOnReattachKeepsUpdateUsable) {
+    walkToUpdate();
+    device.unplug();
+    tick();
+    device.device().infoReply.omitMarker = true;
+    device.plug();
+    tick();
+    ASSERT_EQ(errors, std::vector<std::string>{"Read beyond end of file"});
+    EXPECT_EQ(core->step(), StepUpdate);
+    EXPECT_TRUE(state(Control::GoBtn).enabled);
+    device.device().infoReply.omitMarker = false;
+    press();  // queried again, then sent
     EXPECT_EQ(core->step(), StepUnplug);
     EXPECT_TRUE(device.flashEquals(embeddedImage()));
 }

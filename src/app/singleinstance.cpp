@@ -23,7 +23,17 @@ SingleInstance::SingleInstance(const QString& key)
     // Nobody answers: a server left behind by a program that crashed is removed first.
     QLocalServer::removeServer(name_);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    server_.listen(name_);
+    if (!server_.listen(name_)) {
+        // Another start got there at the same moment: it is the first.
+        QLocalSocket again;
+        again.connectToServer(name_);
+        if (again.waitForConnected(ConnectTimeoutMs)) {
+            again.write("activate\n");
+            again.waitForBytesWritten(ConnectTimeoutMs);
+            alreadyRunning_ = true;
+            return;
+        }
+    }
     QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
         while (QLocalSocket* second = server_.nextPendingConnection()) {
             QObject::connect(second, &QLocalSocket::disconnected, second,

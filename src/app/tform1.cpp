@@ -227,7 +227,7 @@ void TForm1::render() {
             control(*model.focus)->setFocus();
         }
     }
-    if (model.closeRequested && !closing_ && isVisible()) {
+    if (model.closeRequested && !core_.operationRunning() && !closing_ && isVisible()) {
         closing_ = true;
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
@@ -263,8 +263,11 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (!core_.model().closeRequested && !core_.requestClose()) {
+    const bool mayClose =
+        (core_.model().closeRequested && !core_.operationRunning()) || core_.requestClose();
+    if (!mayClose) {
         // An exchange is running: the window closes once it has returned.
+        closing_ = false;
         event->ignore();
         render();
         return;

@@ -22,6 +22,12 @@ namespace zelmark {
 
 namespace {
 
+// A UTF-8 path as the file system's own.
+std::filesystem::path fsPath(const std::string& utf8) {
+    return std::filesystem::path(
+        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
+}
+
 std::string describe(const char* what, const std::string& path) {
     return std::string(what) + " \"" + path + "\": " + std::strerror(errno);
 }
@@ -65,11 +71,12 @@ FileReplyStore::~FileReplyStore() {
 }
 
 // Opens the file for reading and writing without cutting it, and holds it so that no other
-// updater can use it at the same time: another process's lock leaves it untouched.
+// updater can write into it at the same time: another updater's hold leaves it untouched.
 std::FILE* FileReplyStore::openExclusively(const std::string& path) {
 #ifdef _WIN32
-    const int fd =
-        ::_sopen(path.c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+    // Paths are UTF-8; Windows takes them as UTF-16 (a user folder such as C:\Users\Søren).
+    const int fd = ::_wsopen(fsPath(path).c_str(), _O_RDWR | _O_CREAT | _O_BINARY, _SH_DENYWR,
+                             _S_IREAD | _S_IWRITE);
     if (fd < 0) {
         return nullptr;
     }
@@ -95,11 +102,16 @@ std::FILE* FileReplyStore::openExclusively(const std::string& path) {
 void FileReplyStore::create() {
     if (!file_) {
         file_ = openExclusively(path_);
-        if (!file_ && (errno == EWOULDBLOCK || errno == EACCES) && std::filesystem::exists(path_)) {
+        const int openError = errno;
+        std::error_code ignored;
+        if (!file_ && (openError == EWOULDBLOCK || openError == EACCES) &&
+            std::filesystem::exists(fsPath(path_), ignored)) {
             // Another updater holds the file for its own query: this one takes a name of its
             // own beside it, and removes it again when done.
             privatePath_ = path_ + "." + std::to_string(::getpid());
             file_ = openExclusively(privatePath_);
+        } else {
+            errno = openError;
         }
         if (!file_) {
             throw IoError(describe("Cannot create file", path_));
@@ -135,7 +147,7 @@ void FileReplyStore::release() {
     }
     if (!privatePath_.empty()) {
         std::error_code ignored;
-        std::filesystem::remove(privatePath_, ignored);
+        std::filesystem::remove(fsPath(privatePath_), ignored);
         privatePath_.clear();
     }
 }

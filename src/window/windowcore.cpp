@@ -409,8 +409,10 @@ void WindowCore::GoBtnClick() {
             // The image goes only to a device that passed the check. Without a verdict (the
             // device did not open for the query, or was exchanged) it is asked first.
             if (!verdictFormed_) {
-                setGoBtnEnabled(false);
-                ReadDeviceInfo();
+                queryWithButtonDisabled();
+                if (closePending_) {
+                    break;  // the window closes: no transfer starts now
+                }
                 if (!verdictFormed_) {
                     if (!deviceAttached()) {
                         waitForCable();
@@ -449,11 +451,25 @@ void WindowCore::GoBtnClick() {
     }
 }
 
+// The information query runs with the big button disabled, so that no press starts another
+// exchange inside it. An error that ends the query leaves the button as it was before.
+void WindowCore::queryWithButtonDisabled() {
+    const bool wasEnabled = at(GoBtn).enabled;
+    setGoBtnEnabled(false);
+    try {
+        ReadDeviceInfo();
+    } catch (...) {
+        if (wasEnabled) {
+            setGoBtnEnabled(true);
+        }
+        throw;
+    }
+}
+
 void WindowCore::queryAndArmUpdate() {
     // The query runs with the button disabled; a refusal shows its text and FINISH at once,
     // every other outcome arms UPDATE.
-    setGoBtnEnabled(false);
-    ReadDeviceInfo();
+    queryWithButtonDisabled();
     if (isRefusal(Step)) {
         showRefusal();
     } else {

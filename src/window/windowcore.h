@@ -77,6 +77,7 @@ private:
     void setGoBtnEnabled(bool enabled);
     void setColour(Control control, Rgb colour) { at(control).fontColour = colour; }
     bool deviceAttached();
+    void queryWithButtonDisabled();
     void queryAndArmUpdate();
     void waitForCable();
     void explainOpenFailure();
