@@ -22,6 +22,7 @@
 #include "tempdir.h"
 #include "updaterprocess.h"
 #include "virtualzelmark.h"
+#include "zelmarkemulator.h"
 
 using namespace zelmark;
 using namespace std::chrono_literals;
@@ -87,19 +88,6 @@ EmulatorStats deviceWork() {
         std::exit(1);
     }
     return device.device().stats();
-}
-
-// The code blocks at 0x4000 and the vector table at the top, as the device programs them.
-bool flashHoldsImage(const std::vector<std::uint8_t>& flash, ImageBytes image) {
-    constexpr std::size_t CodeStart = 0x4000;
-    constexpr std::size_t VectorStart = 0xFFE0;
-    return flash.size() == 0x10000 &&
-           std::equal(image.data() + CodeAreaOffset,
-                      image.data() + CodeAreaOffset + BlockCount * BlockSize,
-                      flash.begin() + CodeStart) &&
-           std::equal(image.data() + VectorTableOffset,
-                      image.data() + VectorTableOffset + VectorTableSize,
-                      flash.begin() + VectorStart);
 }
 
 double windowShownMs(const std::filesystem::path& program) {

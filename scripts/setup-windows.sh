@@ -19,21 +19,6 @@ packages=(
     nsis zip                                               # the installer and the zip
 )
 
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$package")
-    fi
-done
-
-if ((${#missing[@]} > 0)); then
-    echo "setup-windows: installing ${missing[*]}"
-    sudo=""
-    if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
-    fi
-    $sudo apt-get update -qq
-    # No recommendations: wine64 recommends wine32, which these 64-bit-only machines must not get.
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}"
-fi
+source scripts/install-missing.sh
+# No recommendations: wine64 recommends wine32, which these 64-bit-only machines must not get.
+install_missing setup-windows --no-install-recommends -- "${packages[@]}"

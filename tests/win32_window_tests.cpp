@@ -19,6 +19,7 @@
 #include "protocol.h"
 #include "tempdir.h"
 #include "updaterprocess.h"
+#include "zelmarkemulator.h"
 
 using namespace zelmark;
 using namespace std::chrono_literals;
@@ -33,18 +34,6 @@ std::filesystem::path programFolder() {
 }
 
 const std::filesystem::path UpdaterProgram = programFolder() / "zelmark-updater.exe";
-
-bool flashHoldsImage(const std::vector<std::uint8_t>& flash, ImageBytes image) {
-    constexpr std::size_t CodeStart = 0x4000;
-    constexpr std::size_t VectorStart = 0xFFE0;
-    return flash.size() == 0x10000 &&
-           std::equal(image.data() + CodeAreaOffset,
-                      image.data() + CodeAreaOffset + BlockCount * BlockSize,
-                      flash.begin() + CodeStart) &&
-           std::equal(image.data() + VectorTableOffset,
-                      image.data() + VectorTableOffset + VectorTableSize,
-                      flash.begin() + VectorStart);
-}
 
 // The program started beside the stand-in library (the build's program folder), in a folder of
 // its own, with the device the settings give; the cable is plugged and pulled through the

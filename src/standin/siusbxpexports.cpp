@@ -14,6 +14,7 @@
 #include "siusbxpapi.h"
 #include "siusbxpstatus.h"
 #include "standindevice.h"
+#include "widetext.h"
 
 using namespace zelmark;
 using namespace zelmark::siusbxp;
@@ -33,18 +34,9 @@ std::wstring environment(const wchar_t* name) {
     return value;
 }
 
-std::string utf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-    return result;
-}
-
 StandInDevice& theDevice() {
     if (!device) {
-        device = new StandInDevice(utf8(environment(L"ZELMARK_STANDIN")),
+        device = new StandInDevice(toUtf8(environment(L"ZELMARK_STANDIN")),
                                    environment(L"ZELMARK_STANDIN_FILE"));
     }
     return *device;

@@ -171,8 +171,7 @@ void PtyZelmark::serve() {
     const ImageBytes image = embeddedImage();
     std::lock_guard<std::mutex> lock(mutex_);
     stats_.device = device_.stats();
-    stats_.flashMatchesImage = device_.flashMatches(
-        image.data() + CodeAreaOffset, BlockCount * BlockSize, image.data() + VectorTableOffset);
+    stats_.flashMatchesImage = flashHoldsImage(device_.flash().data(), image);
 }
 
 }  // namespace zelmark

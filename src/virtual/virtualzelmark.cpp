@@ -40,8 +40,7 @@ void VirtualZelmark::unplug() {
 }
 
 bool VirtualZelmark::flashEquals(ImageBytes image) const {
-    return device_.flashMatches(image.data() + CodeAreaOffset, BlockCount * BlockSize,
-                                image.data() + VectorTableOffset);
+    return flashHoldsImage(device_.flash().data(), image);
 }
 
 SiStatus VirtualZelmark::checkHandle(SiHandle handle) const {

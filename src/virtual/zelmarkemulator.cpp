@@ -4,6 +4,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "imageheader.h"
+
 namespace zelmark {
 
 namespace {
@@ -255,10 +257,11 @@ std::vector<std::uint8_t> ZelmarkEmulator::informationReply() const {
     return reply;
 }
 
-bool ZelmarkEmulator::flashMatches(const std::uint8_t* codeArea, std::size_t codeSize,
-                                   const std::uint8_t* vectorTable) const {
-    return std::memcmp(flash_.data() + FirstCodeAddress, codeArea, codeSize) == 0 &&
-           std::memcmp(flash_.data() + VectorAddress, vectorTable, VectorSize) == 0;
+bool flashHoldsImage(const std::uint8_t* flash, ImageBytes image) {
+    return std::memcmp(flash + FirstCodeAddress, image.data() + CodeAreaOffset,
+                       BlockCount * BlockSize) == 0 &&
+           std::memcmp(flash + VectorAddress, image.data() + VectorTableOffset, VectorTableSize) ==
+               0;
 }
 
 }  // namespace zelmark

@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "firmwareimage.h"
+
 // The device side of the protocol: what a Zelmark does with the bytes it receives. It answers the
 // information command with its identity, enters update mode on the update command, checks every
 // block frame (kind, CRC, address order), programs an emulated flash and answers ACK or NAK.
@@ -83,6 +85,14 @@ struct EmulatorStats {
     bool vectorsProgrammed = false;
 };
 
+// The size of the device's flash, and whether a copy of it holds the image as the device programs
+// it: the code blocks from 0x4000 on and the vector table at 0xFFE0.
+inline constexpr std::size_t FlashSize = 0x10000;
+bool flashHoldsImage(const std::uint8_t* flash, ImageBytes image);
+inline bool flashHoldsImage(const std::vector<std::uint8_t>& flash, ImageBytes image) {
+    return flash.size() == FlashSize && flashHoldsImage(flash.data(), image);
+}
+
 class ZelmarkEmulator {
 public:
     static constexpr std::uint8_t Ack = 0x06;
@@ -104,11 +114,7 @@ public:
     void powerCycle();
 
     const EmulatorStats& stats() const { return stats_; }
-    const std::array<std::uint8_t, 0x10000>& flash() const { return flash_; }
-    // True when flash 0x4000..0xF5FF and 0xFFE0..0xFFFF hold exactly these bytes.
-    bool flashMatches(const std::uint8_t* codeArea, std::size_t codeSize,
-                      const std::uint8_t* vectorTable) const;
-
+    const std::array<std::uint8_t, FlashSize>& flash() const { return flash_; }
     // The bytes of the information reply as the device sends them, faults included.
     std::vector<std::uint8_t> informationReply() const;
 
@@ -119,7 +125,7 @@ private:
     bool fires(const FaultTrigger& trigger, unsigned frame);
     void answer(ReceiveResult& result, std::uint8_t reply, std::uint64_t delayUs);
 
-    std::array<std::uint8_t, 0x10000> flash_{};
+    std::array<std::uint8_t, FlashSize> flash_{};
     std::vector<std::uint8_t> frame_;
     std::uint64_t lastByteUs_ = 0;
     std::uint32_t nextAddress_ = 0;

@@ -39,7 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         window.show(showCommand);
         return window.run();
     } catch (const std::exception& error) {
-        MessageBoxW(nullptr, win32::toWide(error.what()).c_str(), win32::ErrorCaption,
+        MessageBoxW(nullptr, toWide(error.what()).c_str(), win32::ErrorCaption,
                     MB_OK | MB_ICONERROR);
         return 1;
     }

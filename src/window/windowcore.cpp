@@ -151,7 +151,6 @@ void WindowCore::setGoBtnEnabled(bool enabled) {
 }
 
 void WindowCore::setStandingProblem(TextId text) {
-    commentText_ = text;
     showText(Comment, text);
 }
 

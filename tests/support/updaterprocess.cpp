@@ -138,5 +138,5 @@ std::optional<DWORD> UpdaterProcess::waitForExit(std::chrono::milliseconds timeo
 }
 
 std::wstring catalogue(TextId text, std::uint8_t language) {
-    return win32::toWide(catalogueText(text, language));
+    return toWide(catalogueText(text, language));
 }

@@ -11,6 +11,7 @@
 
 #include "siusbxpapi.h"
 #include "siusbxpstatus.h"
+#include "widetext.h"
 
 namespace zelmark {
 
@@ -30,18 +31,6 @@ struct SiUsbXpLibrary::Calls {
 };
 
 namespace {
-
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                        nullptr, nullptr);
-    return result;
-}
 
 // The folder of the running program, with its trailing separator.
 std::wstring programFolder() {
@@ -109,7 +98,7 @@ SiUsbXpLibrary::~SiUsbXpLibrary() {
 }
 
 void SiUsbXpLibrary::load(const std::wstring& fileName) {
-    problem_ = {LibraryProblem::FileMissing, utf8(fileName), 0};
+    problem_ = {LibraryProblem::FileMissing, toUtf8(fileName), 0};
     // No error box from the system for a file that will not load: the window says it.
     DWORD previousMode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previousMode);
@@ -156,7 +145,7 @@ void SiUsbXpLibrary::load(const std::wstring& fileName) {
         return;
     }
     module_ = module;
-    path_ = utf8(modulePath(module));
+    path_ = toUtf8(modulePath(module));
     problem_ = {};
 }
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace zelmark::win32 {
+namespace zelmark {
 
 std::wstring toWide(std::string_view utf8) {
     if (utf8.empty()) {
@@ -27,4 +27,4 @@ std::string toUtf8(std::wstring_view wide) {
     return utf8;
 }
 
-}  // namespace zelmark::win32
+}  // namespace zelmark

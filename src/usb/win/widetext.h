@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-// The window core speaks UTF-8, Win32 UTF-16.
-namespace zelmark::win32 {
+// The program speaks UTF-8 (texts and paths), Windows UTF-16.
+namespace zelmark {
 
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view wide);
 
-}  // namespace zelmark::win32
+}  // namespace zelmark
